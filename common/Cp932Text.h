@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+
+#include <optional>
+
+namespace seiran {
+
+// Every text file of the program (configurations, definitions, exports) is code page 932
+// (Shift-JIS, Microsoft variant) with CR LF line ends, so files stay interchangeable with the
+// instruments' other tools. Nothing here ever substitutes a character: a text that cannot be
+// converted exactly is an error the caller shows to the user.
+
+enum class TextFileErrorKind { None, OpenFailed, ReadFailed, InvalidBytes, Unencodable, WriteFailed };
+
+struct TextFileError {
+    TextFileErrorKind kind = TextFileErrorKind::None;
+    QString path;
+    int line = -1;        // 0-based line index where the problem is, -1 when not line-bound
+    int column = -1;      // 0-based index in that line (Unencodable: the offending character)
+    QString character;    // Unencodable: the character (a surrogate pair stays whole)
+    QString detail;       // the system's error text (QFile::errorString()) for open/read/write failures
+    bool ok() const { return kind == TextFileErrorKind::None; }
+};
+
+struct TextLines {
+    QStringList lines;
+    TextFileError error;
+    bool ok() const { return error.ok(); }
+};
+
+// nullopt when some character has no CP932 form; *badIndex is then its UTF-16 index.
+std::optional<QByteArray> encodeCp932(QStringView text, int* badIndex = nullptr);
+// nullopt on an invalid byte sequence; *badIndex is then the index of its first byte.
+std::optional<QString> decodeCp932(QByteArrayView bytes, int* badIndex = nullptr);
+
+// Lines split on CR LF; a lone LF or CR (files edited elsewhere) ends a line too. A final line
+// without a terminator counts; the empty text after the last terminator is not a line.
+TextLines readCp932Lines(const QString& path);
+
+// Every line followed by CR LF. All lines are converted before anything is written, and the file
+// is replaced in one step, so on any error the old file stays as it was.
+TextFileError writeCp932Lines(const QString& path, const QStringList& lines);
+
+} // namespace seiran
