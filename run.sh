@@ -3,4 +3,4 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/build.sh
-exec build/bin/seiran-cli --simulate "${SEIRAN_MODEL:-11}" status
+exec build/bin/seiran-cli --simulate "${SEIRAN_MODEL:-11}" info

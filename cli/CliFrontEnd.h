@@ -22,6 +22,7 @@ public:
     void setClipboardText(const QString& text) override { m_clipboard = text; }
     QString clipboardText() override { return m_clipboard; }
     void requestRedraw(int) override {}
+    void showDownloadProgress(bool, int) override {}
 
 private:
     std::FILE* m_out;

@@ -1,18 +1,19 @@
 // seiran-cli: the analyzer core without a window, for scripts and tests. Log lines are printed as
-// UTF-8, one per line.
+// UTF-8, one per line, as they are written.
 
 #include "CliFrontEnd.h"
-#include "CommandCodes.h"
-#include "DeviceCommands.h"
 #include "LibusbPath.h"
 #include "ManualClock.h"
-#include "MessageLog.h"
-#include "SimInstrument.h"
+#include "SimulatedInstrument.h"
+#include "core/AnalyzerState.h"
+#include "setup/ConfigurationDownload.h"
+#include "setup/HardwareModes.h"
+#include "setup/StartUp.h"
+#include "view/Pages.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 
-#include <array>
 #include <cstdio>
 #include <memory>
 
@@ -20,43 +21,68 @@ using namespace seiran;
 
 namespace {
 
+const QString kHardwareOk = QStringLiteral("ハードウェアは正常です。");
+
+// A DeviceType number or a model name such as "TK-C4"; 0 when it names no simulated model.
 int parseModel(const QString& text)
 {
     bool ok = false;
     const int type = text.toInt(&ok);
-    return ok && type >= 1 && type <= 13 ? type : 0;
+    if (ok)
+        return type >= 1 && type <= 13 ? type : 0;
+    return deviceTypeOfModel(text);
 }
 
-QString hexBytes(const std::array<std::uint8_t, 12>& bytes)
+QString pageKind(const AnalyzerState& state, int page)
 {
-    QStringList parts;
-    for (std::uint8_t b : bytes)
-        parts << QStringLiteral("%1").arg(b, 2, 16, QLatin1Char('0')).toUpper();
-    return parts.join(QLatin1Char(' '));
+    const PageState& p = state.pages[std::size_t(page)];
+    const ModuleInfo& m = state.instrument.module(p.PageModule);
+    if (IsGeneratorPage(page)) {
+        if (m.ModuleRangeMode)
+            return QStringLiteral("range page");
+        return p.dataCount >= 32000 ? QStringLiteral("generator large page") : QStringLiteral("generator cell page");
+    }
+    if (m.ModuleCompressed)
+        return QStringLiteral("compressed");
+    if (m.ModuleSamplingEnable)
+        return QStringLiteral("sampling enable");
+    if (m.ModuleEdgeSampling)
+        return QStringLiteral("edge sampling");
+    return QStringLiteral("bit planes");
 }
 
-// Opens the instrument and reads its status block, as start-up does first.
-int runStatus(DeviceCommands& device)
+void printPages(const AnalyzerState& state)
 {
-    if (device.openUsb() != OpenCode::Opened)
-        return 1;
-    DeviceState& state = device.state();
-    std::array<std::uint32_t, 3> words{};
-    if (state.isNewerGeneration())
-        device.ReadVendorCommand(vendor::kStatusBlock, vendor::kStatusBlockBytes, words);
-    else
-        device.ReceiveData(cmd::kSystemModule, cmd::kStatusBlock, 8, words);
-    for (std::size_t i = 0; i < state.DeviceStatus.bytes.size(); ++i)
-        state.DeviceStatus.bytes[i] = std::uint8_t(words[i / 4] >> (8 * (i % 4)));
-    state.AltTransferMode = state.isNewerGeneration() && state.DeviceStatus.altTransferFlag();
+    for (int page = 0; page < kProtocolPage; ++page) {
+        if (!state.controls.pageTabVisible[std::size_t(page)])
+            continue;
+        const PageState& p = state.pages[std::size_t(page)];
+        std::printf("%d %s slot=%d channels=%d data=%d kind=%s\n", page, PageCaption(page).toUtf8().constData(),
+                    p.PageModule, p.channelCount, p.dataCount, pageKind(state, page).toUtf8().constData());
+    }
+}
 
-    std::printf("DeviceType=%d (%s generation)\n", state.DeviceType,
-                state.isNewerGeneration() ? "newer" : "older");
-    std::printf("InterfaceKind=%s UsbPath=%d\n", state.InterfaceKind.toUtf8().constData(), state.UsbPath);
-    std::printf("FirmwareLevel=%d AltTransferMode=%d\n", state.FirmwareLevel(), int(state.AltTransferMode));
-    std::printf("Status=%s\n", hexBytes(state.DeviceStatus.bytes).toUtf8().constData());
-    device.closeUsb();
-    return 0;
+// The hardware dialog's change of mode: download the new configuration and set the pages up again.
+void changeMode(AnalyzerState& state, const QString& mode)
+{
+    state.instrument.HardwareMode = mode;
+    UpdateClockPeriods(state);
+    DownloadConfiguration(state);
+    if (!state.instrument.DownloadFailed)
+        ConfigureInstrument(state);
+}
+
+int runInfo(AnalyzerState& state, const QString& mode)
+{
+    RunStartUp(state);
+    bool ok = state.log.lastLine() == kHardwareOk;
+    if (ok && !mode.isEmpty()) {
+        changeMode(state, mode);
+        ok = state.log.lastLine() == kHardwareOk;
+    }
+    printPages(state);
+    CloseProgram(state);
+    return ok ? 0 : 1;
 }
 
 } // namespace
@@ -69,36 +95,37 @@ int main(int argc, char* argv[])
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Seiran without a window."));
     parser.addHelpOption();
-    parser.addOption({QStringLiteral("simulate"), QStringLiteral("Use the simulated instrument of this type (1 to 13)."),
+    parser.addOption({QStringLiteral("simulate"),
+                      QStringLiteral("Use the simulated instrument of this type (1 to 13, or a model name such as TK-C4)."),
                       QStringLiteral("MODEL")});
-    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("status (default)"));
+    parser.addOption({QStringLiteral("mode"), QStringLiteral("Change to this hardware mode after start-up."),
+                      QStringLiteral("MODE")});
+    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("info (default)"));
     parser.process(app);
 
-    cli::CliFrontEnd frontEnd;
-    MessageLog log;
-    log.setFrontEnd(&frontEnd);
-    DeviceState state;
-    DeviceCommands device(state, log);
     ManualClock clock;
+    cli::CliFrontEnd frontEnd;
+    AnalyzerState state(clock, frontEnd, defaultProgramFolder());
 
     std::unique_ptr<UsbTransport> usb;
     if (parser.isSet(QStringLiteral("simulate"))) {
-        const int type = parseModel(parser.value(QStringLiteral("simulate")));
+        const QString model = parser.value(QStringLiteral("simulate"));
+        const int type = parseModel(model);
         if (type == 0) {
-            std::fprintf(stderr, "seiran-cli: unknown model '%s'\n",
-                         parser.value(QStringLiteral("simulate")).toUtf8().constData());
+            std::fprintf(stderr, "seiran-cli: no simulated instrument '%s' (1 to 13 or a model name)\n",
+                         model.toUtf8().constData());
             return 2;
         }
-        usb = std::make_unique<sim::SimInstrument>(type, &clock);
+        usb = sim::makeSimulatedInstrument(type, &clock);
     } else {
         usb = std::make_unique<LibusbPath>();
     }
-    device.setUsbTransport(usb.get());
+    state.commands.setUsbTransport(usb.get());
 
     const QStringList args = parser.positionalArguments();
-    const QString command = args.isEmpty() ? QStringLiteral("status") : args.first();
-    if (command == QLatin1String("status"))
-        return runStatus(device);
+    const QString command = args.isEmpty() ? QStringLiteral("info") : args.first();
+    if (command == QLatin1String("info"))
+        return runInfo(state, parser.value(QStringLiteral("mode")));
     std::fprintf(stderr, "seiran-cli: unknown command '%s'\n", command.toUtf8().constData());
     return 2;
 }

@@ -40,6 +40,10 @@ public:
 
     // The picture of a page (0 to 9) is out of date.
     virtual void requestRedraw(int page) = 0;
+
+    // The download window was shown, hidden or its bar (0 to 100) moved; it is repainted at once,
+    // since the download blocks the event loop.
+    virtual void showDownloadProgress(bool visible, int percent) = 0;
 };
 
 } // namespace seiran

@@ -60,6 +60,7 @@ public:
     void installModule(int slot, std::unique_ptr<SimModule> module);
     SimModule* module(int slot) const;
     void installInstrumentModel(std::unique_ptr<SimModule> model);
+    SimModule* instrumentModel() const { return m_instrumentModel.get(); }
 
     // Status block fields.
     void setFirmwareLevel(int level) { m_status[2] = std::uint8_t(level); }
@@ -108,7 +109,8 @@ private:
 
     std::array<std::uint8_t, 12> m_status{};
     std::array<std::uint8_t, 128> m_trace{};
-    std::array<std::uint32_t, 32> m_params{};
+    // Room for the 1024-byte blocks a remote server may hand on whole (0xF7).
+    std::array<std::uint32_t, 256> m_params{};
     bool m_nStatus = true;
     bool m_confDone = false;
 

@@ -89,3 +89,21 @@ int RecordingFrontEnd::redrawCount(int page) const
 }
 
 } // namespace seiran
+
+namespace seiran {
+
+void RecordingFrontEnd::showDownloadProgress(bool visible, int percent)
+{
+    record(EventKind::DownloadProgress, QString(), visible ? percent : -1);
+}
+
+std::vector<int> RecordingFrontEnd::downloadProgress() const
+{
+    std::vector<int> out;
+    for (const Event& e : m_events)
+        if (e.kind == EventKind::DownloadProgress)
+            out.push_back(e.number);
+    return out;
+}
+
+} // namespace seiran

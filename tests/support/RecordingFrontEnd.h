@@ -23,6 +23,7 @@ public:
         SetClipboardText,   // text: the new clipboard text
         ReadClipboardText,  // text: the clipboard text handed out
         RequestRedraw,      // number: the page
+        DownloadProgress,   // number: the percentage, -1 when the window is hidden
     };
 
     struct Event {
@@ -41,6 +42,7 @@ public:
     void setClipboardText(const QString& text) override;
     QString clipboardText() override;
     void requestRedraw(int page) override;
+    void showDownloadProgress(bool visible, int percent) override;
 
     // Answers for the next questions; once the queue is empty, the default answer.
     void queueAnswer(bool ok) { m_answers.enqueue(ok); }
@@ -59,6 +61,8 @@ public:
     const QStringList& logLines() const { return m_logLines; }
     QString clipboard() const { return m_clipboard; }
     int redrawCount(int page) const;
+    // The percentages the download window showed, in order (-1 for each hide).
+    std::vector<int> downloadProgress() const;
 
 private:
     void record(EventKind kind, const QString& text, int number = 0, const FileDialogRequest& dialog = {});
