@@ -5,6 +5,7 @@
 #include "RecordingFrontEnd.h"
 #include "SimulatedInstrument.h"
 #include "core/AnalyzerState.h"
+#include "setup/ConfigurationDownload.h"
 #include "setup/HardwareModes.h"
 #include "setup/StartUp.h"
 
@@ -66,6 +67,33 @@ void BM_StartUp(benchmark::State& bench, int deviceType, QString mode)
         bench.SkipWithError("start-up did not end with the hardware check passing");
 }
 
+// The largest configuration file: the analog add-on mode of TK-C4, downloaded after start-up as
+// the hardware dialog does.
+void BM_DownloadLargest(benchmark::State& bench)
+{
+    const QString mode = QStringLiteral("TK-C4_AX-9");
+    QTemporaryDir folder;
+    for (const QString& file : {configurationFileName(startMode(11), 11), configurationFileName(mode, 11)})
+        QFile::copy(QDir(configurationFolder()).filePath(file), folder.filePath(file));
+    ManualClock clock;
+    RecordingFrontEnd frontEnd;
+    AnalyzerState state(clock, frontEnd, folder.path());
+    auto instrument = sim::makeSimulatedInstrument(11, &clock);
+    instrument->setRecording(false);
+    state.commands.setUsbTransport(instrument.get());
+    RunStartUp(state, {1});
+    bool ok = true;
+    for (auto _ : bench) {
+        state.instrument.HardwareMode = mode;
+        DownloadConfiguration(state);
+        ConfigureInstrument(state);
+        ok = ok && state.log.lastLine() == QStringLiteral("ハードウェアは正常です。");
+    }
+    bench.counters["file_KiB"] = double(QFileInfo(folder.filePath(configurationFileName(mode, 11))).size()) / 1024.0;
+    if (!ok)
+        bench.SkipWithError("the download or the hardware check failed");
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -78,6 +106,7 @@ int main(int argc, char** argv)
                                      [type, mode](benchmark::State& s) { BM_StartUp(s, type, mode); })
             ->Unit(benchmark::kMillisecond);
     }
+    benchmark::RegisterBenchmark("BM_DownloadLargest/TK-C4_AX-9", BM_DownloadLargest)->Unit(benchmark::kMillisecond);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
