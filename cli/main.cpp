@@ -5,11 +5,17 @@
 #include "LibusbPath.h"
 #include "ManualClock.h"
 #include "SimulatedInstrument.h"
+#include "capture/CaptureSettings.h"
+#include "capture/RunControl.h"
 #include "core/AnalyzerState.h"
+#include "core/Timers.h"
 #include "setup/ConfigurationDownload.h"
 #include "setup/HardwareModes.h"
 #include "setup/StartUp.h"
+#include "view/PageLists.h"
+#include "view/PageTime.h"
 #include "view/Pages.h"
+#include "view/TimeText.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -85,6 +91,146 @@ int runInfo(AnalyzerState& state, const QString& mode)
     return ok ? 0 : 1;
 }
 
+struct CaptureOptions {
+    int page = 0;
+    QString interval;
+    QStringList triggers; // "CH=COND"
+    QString position;
+    QString runMode;
+    int stopAfterMs = -1;
+};
+
+// Transitions of one channel and the sample index of the first, over the page's capture.
+struct ChannelActivity {
+    long long transitions = 0;
+    long long first = -1;
+};
+
+ChannelActivity activityOf(const PageState& p, int channel)
+{
+    ChannelActivity a;
+    if (p.compressed) {
+        const RecordListView records = p.displayRecords();
+        for (int i = 1; i < records.count(); ++i) {
+            if (records.level(channel, i) == records.level(channel, i - 1))
+                continue;
+            if (a.transitions++ == 0)
+                a.first = records.start(i);
+        }
+        return a;
+    }
+    for (int j = 1; j < p.dataCount; ++j) {
+        if (p.sampleBits.level(channel, j) == p.sampleBits.level(channel, j - 1))
+            continue;
+        if (a.transitions++ == 0)
+            a.first = j;
+    }
+    return a;
+}
+
+void printCaptureSummary(const AnalyzerState& state, int page)
+{
+    const PageState& p = state.pages[std::size_t(page)];
+    const QString interval = state.intervalText(page);
+    const double step = ParseTimeText(interval);
+    if (p.compressed)
+        std::printf("page=%d records=%d samples=%d trigger=%d interval=%s\n", page, p.recCount, p.sampleCount,
+                    p.recTriggerSample, interval.toUtf8().constData());
+    else
+        std::printf("page=%d samples=%d trigger=%d interval=%s\n", page, p.dataCount, p.triggerPosition,
+                    interval.toUtf8().constData());
+    if (!p.hasData)
+        return;
+    for (int c = 0; c < p.channelCount; ++c) {
+        const ChannelActivity a = activityOf(p, c);
+        const QString first = a.first < 0 ? QStringLiteral("-") : FormatTimeText(interval, SampleTime(p, a.first, step));
+        std::printf("CH%d transitions=%lld first=%s\n", c + state.settings.channelOrigin, a.transitions,
+                    first.toUtf8().constData());
+    }
+}
+
+bool applyCaptureOptions(AnalyzerState& state, const CaptureOptions& options)
+{
+    const int page = options.page;
+    PageState& p = state.pages[std::size_t(page)];
+    if (!options.interval.isEmpty()) {
+        const QStringList intervals = BuildIntervalList(page, state.pageClockPeriod(page), state.instrument.HardwareMode);
+        const int index = int(intervals.indexOf(options.interval));
+        if (index < 0) {
+            std::fprintf(stderr, "seiran-cli: no interval '%s' on this page (%s)\n", options.interval.toUtf8().constData(),
+                         intervals.join(QLatin1Char(' ')).toUtf8().constData());
+            return false;
+        }
+        cmbAnaIntervalChange(state, page, index);
+    }
+    bool triggersChanged = false;
+    for (const QString& t : options.triggers) {
+        const int eq = int(t.indexOf(QLatin1Char('=')));
+        bool ok = false;
+        const int channel = t.left(eq).toInt(&ok) - state.settings.channelOrigin;
+        static const QStringList kConditions{"Rise", "Fall", "Either", "H", "L", "-"};
+        if (eq < 0 || !ok || channel < 0 || channel >= p.channelCount || !kConditions.contains(t.mid(eq + 1))) {
+            std::fprintf(stderr, "seiran-cli: bad trigger '%s' (CH=Rise|Fall|Either|H|L|-)\n", t.toUtf8().constData());
+            return false;
+        }
+        p.triggerText[std::size_t(1 + channel)] = t.mid(eq + 1);
+        triggersChanged = true;
+    }
+    if (!options.position.isEmpty()) {
+        p.triggerText[0] = options.position;
+        triggersChanged = true;
+    }
+    if (triggersChanged)
+        SendTriggerSettings(state, page);
+    if (!options.runMode.isEmpty()) {
+        if (!runModeList(state, page).contains(options.runMode)) {
+            std::fprintf(stderr, "seiran-cli: no run mode '%s' on this page\n", options.runMode.toUtf8().constData());
+            return false;
+        }
+        cmbRunModeChange(state, page, options.runMode);
+    }
+    return true;
+}
+
+int runCapture(AnalyzerState& state, ManualClock& clock, const QString& mode, const CaptureOptions& options)
+{
+    RunStartUp(state);
+    bool ok = state.log.lastLine() == kHardwareOk;
+    if (ok && !mode.isEmpty()) {
+        changeMode(state, mode);
+        ok = state.log.lastLine() == kHardwareOk;
+    }
+    const int page = options.page;
+    if (!ok || page < 0 || page >= state.instrument.AnalyzerPageCount) {
+        if (ok)
+            std::fprintf(stderr, "seiran-cli: page %d has no analyzer module\n", page);
+        CloseProgram(state);
+        return 1;
+    }
+    state.controls.currentPage = page;
+    if (!applyCaptureOptions(state, options)) {
+        CloseProgram(state);
+        return 2;
+    }
+
+    StartCapture(state, page);
+    const auto idle = [&] { return !anyPageBusy(state); };
+    if (options.stopAfterMs >= 0) {
+        clock.runUntil(idle, options.stopAfterMs);
+        if (!idle())
+            StopCapture(state, page);
+    }
+    // Captures of slow intervals take long in simulated time; a page that never ends is stopped.
+    constexpr int kLimitMs = 24 * 3600 * 1000;
+    if (!clock.runUntil(idle, kLimitMs)) {
+        StopCapture(state, page);
+        clock.runUntil(idle, kLimitMs);
+    }
+    printCaptureSummary(state, page);
+    CloseProgram(state);
+    return state.pages[std::size_t(page)].hasData ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -100,7 +246,13 @@ int main(int argc, char* argv[])
                       QStringLiteral("MODEL")});
     parser.addOption({QStringLiteral("mode"), QStringLiteral("Change to this hardware mode after start-up."),
                       QStringLiteral("MODE")});
-    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("info (default)"));
+    parser.addOption({QStringLiteral("page"), QStringLiteral("capture: the analyzer page, 0 to 3."), QStringLiteral("P"), QStringLiteral("0")});
+    parser.addOption({QStringLiteral("interval"), QStringLiteral("capture: the sampling interval as the list shows it (10nS)."), QStringLiteral("TEXT")});
+    parser.addOption({QStringLiteral("trigger"), QStringLiteral("capture: a channel condition, CH=Rise|Fall|Either|H|L|- (repeatable)."), QStringLiteral("CH=COND")});
+    parser.addOption({QStringLiteral("position"), QStringLiteral("capture: the trigger position, 左, 中央 or 右."), QStringLiteral("POS")});
+    parser.addOption({QStringLiteral("run-mode"), QStringLiteral("capture: the run mode (シングル, リピート, ...)."), QStringLiteral("TEXT")});
+    parser.addOption({QStringLiteral("stop-after"), QStringLiteral("capture: press STOP after this many milliseconds."), QStringLiteral("MS")});
+    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("info (default) or capture"));
     parser.process(app);
 
     ManualClock clock;
@@ -126,6 +278,17 @@ int main(int argc, char* argv[])
     const QString command = args.isEmpty() ? QStringLiteral("info") : args.first();
     if (command == QLatin1String("info"))
         return runInfo(state, parser.value(QStringLiteral("mode")));
+    if (command == QLatin1String("capture")) {
+        CaptureOptions options;
+        options.page = parser.value(QStringLiteral("page")).toInt();
+        options.interval = parser.value(QStringLiteral("interval"));
+        options.triggers = parser.values(QStringLiteral("trigger"));
+        options.position = parser.value(QStringLiteral("position"));
+        options.runMode = parser.value(QStringLiteral("run-mode"));
+        if (parser.isSet(QStringLiteral("stop-after")))
+            options.stopAfterMs = parser.value(QStringLiteral("stop-after")).toInt();
+        return runCapture(state, clock, parser.value(QStringLiteral("mode")), options);
+    }
     std::fprintf(stderr, "seiran-cli: unknown command '%s'\n", command.toUtf8().constData());
     return 2;
 }

@@ -1,6 +1,7 @@
 #include "SimInstrument.h"
 
 #include "CommandCodes.h"
+#include "SimSlotModule.h"
 
 #include <algorithm>
 #include <cassert>
@@ -49,6 +50,8 @@ void SimInstrument::close()
 void SimInstrument::installModule(int slot, std::unique_ptr<SimModule> module)
 {
     assert(slot >= 0 && slot < 16);
+    if (auto* slotModule = dynamic_cast<SimSlotModule*>(module.get()))
+        slotModule->attach(this);
     m_slots[std::size_t(slot)] = std::move(module);
 }
 

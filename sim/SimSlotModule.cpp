@@ -56,7 +56,7 @@ void SimSlotModule::command(int code, std::span<const std::uint32_t> params)
 void SimSlotModule::read(int code, std::span<std::uint8_t> answer)
 {
     if (code == cmd::kModuleStatus) {
-        const std::array<std::uint32_t, 2> words{m_statusWord, statusPropertyWord()};
+        const std::array<std::uint32_t, 2> words{statusWord(), statusPropertyWord()};
         putWords(answer, words);
     } else if (code == cmd::kModuleProperty) {
         const std::array<std::uint32_t, 1> words{m_property};

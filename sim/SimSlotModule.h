@@ -11,12 +11,19 @@
 
 namespace seiran::sim {
 
+class SimInstrument;
+
 // A module the running configuration created in one slot of the FPGA. It answers the property
 // reads (0x30 word 1 in the old layout, 0x32 in the new one) and keeps the words of the setting
 // commands it takes, as the FPGA's registers do; capture and play-out come in the subclasses.
 class SimSlotModule : public SimModule {
 public:
     SimSlotModule(int slot, const ModuleDescriptor& module, PropertyLayout layout);
+
+    // The instrument the module was installed in: its clock, type and status block. Set when
+    // the instrument installs the module; nullptr for a module on its own.
+    void attach(const SimInstrument* instrument) { m_instrument = instrument; }
+    const SimInstrument* instrument() const { return m_instrument; }
 
     int slot() const { return m_slot; }
     const ModuleDescriptor& descriptor() const { return m_descriptor; }
@@ -28,8 +35,8 @@ public:
     // Word 1 of 0x30: the full word of an old-layout module; a new-layout module shows only its
     // function and version there.
     std::uint32_t statusPropertyWord() const;
-    // Word 0 of 0x30.
-    std::uint32_t statusWord() const { return m_statusWord; }
+    // Word 0 of 0x30 (and of the gathered status read, 0x34).
+    virtual std::uint32_t statusWord() const { return m_statusWord; }
 
     // The two words of the last setting command `code` since the configuration started or the
     // FPGA was last reset; nullopt when none came.
@@ -52,6 +59,7 @@ protected:
     void setStatusWord(std::uint32_t word) { m_statusWord = word; }
 
 private:
+    const SimInstrument* m_instrument = nullptr;
     int m_slot;
     ModuleDescriptor m_descriptor;
     PropertyLayout m_layout;

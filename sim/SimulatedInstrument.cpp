@@ -51,4 +51,9 @@ SimFpga* simulatedFpga(const SimInstrument& instrument)
     return dynamic_cast<SimFpga*>(instrument.instrumentModel());
 }
 
+SimAnalyzerModule* simulatedAnalyzer(const SimInstrument& instrument, int slot)
+{
+    return dynamic_cast<SimAnalyzerModule*>(instrument.module(slot));
+}
+
 } // namespace seiran::sim

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "SimAnalyzerModule.h"
 #include "SimFpga.h"
 #include "SimInstrument.h"
 
@@ -30,5 +31,9 @@ std::unique_ptr<SimInstrument> makeSimulatedInstrument(int deviceType, Clock* cl
 
 // The FPGA model of an instrument made above (faults, what was downloaded); nullptr otherwise.
 SimFpga* simulatedFpga(const SimInstrument& instrument);
+
+// The analyzer module in `slot` of the running configuration (its ground truth, signal source
+// and test switches); nullptr when the slot holds none.
+SimAnalyzerModule* simulatedAnalyzer(const SimInstrument& instrument, int slot);
 
 } // namespace seiran::sim

@@ -4,16 +4,21 @@
 #include "DeviceCommands.h"
 #include "DeviceState.h"
 #include "MessageLog.h"
+#include "capture/CaptureState.h"
+#include "capture/TransferWorkspace.h"
 #include "core/ControlState.h"
 #include "core/InstrumentState.h"
 #include "files/DisplaySettings.h"
 #include "files/SettingsFile.h"
+#include "render/PageView.h"
 #include "view/PageState.h"
 
+#include <QDateTime>
 #include <QString>
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <random>
 
 namespace seiran {
@@ -38,6 +43,15 @@ public:
     // Seeds the generator of the random start words (start-up seeds it from the time).
     void seedRandom(std::uint32_t seed) { random.seed(seed); }
 
+    // The clock period of the module serving a page, in nS: built-in analyzers run on the
+    // analyzer clock, built-in generators on the generator clock, user modules on the user clock.
+    int pageClockPeriod(int page) const;
+    // The sampling interval the page has chosen, as its interval list shows it ("10nS").
+    QString intervalText(int page) const;
+    // The date and time written into log lines ("2026/12/10 9:05:03"); tests may replace it.
+    std::function<QDateTime()> wallClock = [] { return QDateTime::currentDateTime(); };
+    QString timeStamp() const;
+
     DeviceState device;
     MessageLog log;
     DeviceCommands commands{device, log};
@@ -46,6 +60,10 @@ public:
     ControlState controls;
     DisplayDialogState displayDialog;
     std::array<PageState, kPageCount> pages{};
+    std::array<PageView, kPageCount> pageViews;
+    CaptureState capture;
+    TransferWorkspace transferWorkspace;
+    RepeatSaveSettings repeatSave;
     QString ProgramFolder;
     std::mt19937 random;
 

@@ -10,11 +10,21 @@ struct DownloadWindowState {
     int progress = 0;
 };
 
+// The shared capture controls of the analyzer pages, as the page shown has them.
+struct AnalyzerControls {
+    bool runEnabled = true;          // btnAnaRun
+    bool stopEnabled = false;        // btnAnaStop
+    bool intervalEnabled = true;     // cmbAnaInterval
+    bool runModeEnabled = true;      // cmbRunMode
+    bool samplingEdgeEnabled = true; // cmbSelESmpP
+};
+
 // The state of the controls that behaviour depends on; widgets load from it.
 struct ControlState {
-    bool analyzerRunEnabled = true;
+    AnalyzerControls analyzer;
     bool generatorRunEnabled = true;
     bool hardwareMenuEnabled = true;
+    bool interfaceMenuEnabled = true;
     std::array<bool, 10> pageTabVisible{true, true, true, true, true, true, true, true, true, false};
     int currentPage = 0;
     bool startUpDone = false;

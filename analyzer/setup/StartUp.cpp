@@ -1,6 +1,8 @@
 #include "StartUp.h"
 
 #include "CommandCodes.h"
+#include "capture/CaptureState.h"
+#include "capture/RunControl.h"
 #include "core/AnalyzerState.h"
 #include "core/Timers.h"
 #include "files/SettingsFile.h"
@@ -81,16 +83,6 @@ void sendInstrumentSettings(AnalyzerState& state)
     }
 }
 
-// Built-in analyzer modules run on the analyzer clock, generators on the generator clock, user
-// modules on the user clock.
-int pageClockPeriod(const AnalyzerState& state, int page)
-{
-    const int module = state.pages[std::size_t(page)].PageModule;
-    if (module < kFirstBuiltInSlot)
-        return state.settings.IpClockPeriod;
-    return page < kAnalyzerPageCount ? state.instrument.AnalyzerClockPeriod() : state.instrument.GeneratorClockPeriod();
-}
-
 } // namespace
 
 int startUpWindowHeight(int c)
@@ -115,8 +107,15 @@ void SetPageDefaults(AnalyzerState& state)
         setup.channelCount = hasModule ? p.channelCount : 0;
         setup.dataCount = hasModule ? p.dataCount : 0;
         setup.channelOrigin = state.settings.channelOrigin;
-        setup.clockPeriod = pageClockPeriod(state, page);
+        setup.clockPeriod = state.pageClockPeriod(page);
         SetPageToDefaults(p, setup);
+        if (analyzer) {
+            // Every input group starts from the page's defaults.
+            AnalyzerPageCapture& capture = state.capture.pages[std::size_t(page)];
+            capture.activeGroup = 0;
+            for (GroupFields& group : capture.groupStore)
+                saveGroupFields(p, group);
+        }
         if (analyzer || generator)
             state.controls.pageTabVisible[std::size_t(page)] = hasModule;
     }
@@ -186,6 +185,7 @@ void RunStartUp(AnalyzerState& state, const StartUpOptions& options)
 {
     state.log.clear();
     stopAllTimers(state);
+    connectCaptureTimers(state);
     state.seedRandom(options.randomSeed.value_or(std::uint32_t(QDateTime::currentMSecsSinceEpoch())));
 
     DeviceState& device = state.device;
@@ -217,7 +217,7 @@ void RunStartUp(AnalyzerState& state, const StartUpOptions& options)
         for (ModuleInfo& m : inst.modules)
             m.ModuleBankCount = 1;
         SetPageDefaults(state);
-        state.controls.analyzerRunEnabled = false;
+        state.controls.analyzer.runEnabled = false;
         state.controls.generatorRunEnabled = false;
         state.controls.hardwareMenuEnabled = false;
     }

@@ -24,7 +24,7 @@ TEST(StartUp, WithoutAnInstrumentNothingIsSentAndRunIsDisabled)
     EXPECT_FALSE(f.state.log.lines().join(QLatin1Char('\n')).contains(QStringLiteral(".ttf")));
     EXPECT_TRUE(f.state.device.InterfaceError);
     EXPECT_TRUE(raw->records().empty());
-    EXPECT_FALSE(f.state.controls.analyzerRunEnabled);
+    EXPECT_FALSE(f.state.controls.analyzer.runEnabled);
     EXPECT_FALSE(f.state.controls.generatorRunEnabled);
     EXPECT_FALSE(f.state.controls.hardwareMenuEnabled);
     EXPECT_EQ(f.state.clock().timer(kTimCheckEnd).interval(), 0);
@@ -69,7 +69,7 @@ TEST(StartUp, ConfiguresTheInstrumentAndPushesTheDefaults)
     EXPECT_EQ(f.state.log.lastLine(), QStringLiteral("ハードウェアは正常です。"));
     EXPECT_EQ(f.state.instrument.HardwareMode, QStringLiteral("200MHz 16ch 32Kbit"));
     EXPECT_EQ(f.state.instrument.LoadedMode, QStringLiteral("200MHz 16ch 32Kbit"));
-    EXPECT_TRUE(f.state.controls.analyzerRunEnabled);
+    EXPECT_TRUE(f.state.controls.analyzer.runEnabled);
     EXPECT_EQ(f.state.instrument.AnalyzerPageCount, 2);
     EXPECT_EQ(f.state.instrument.GeneratorPageCount, 1);
     EXPECT_EQ(f.state.pages[0].PageModule, 1);
@@ -178,7 +178,7 @@ TEST(StartUp, EveryModelComesUpInItsStartModeOnTheSimulatedInstrument)
         RunStartUp(f.state, {7});
         EXPECT_EQ(f.state.log.lastLine(), QStringLiteral("ハードウェアは正常です。"));
         EXPECT_EQ(f.state.instrument.LoadedMode, startMode(type));
-        EXPECT_TRUE(f.state.controls.analyzerRunEnabled);
+        EXPECT_TRUE(f.state.controls.analyzer.runEnabled);
         EXPECT_GE(f.state.instrument.AnalyzerPageCount + f.state.instrument.GeneratorPageCount, 1);
         EXPECT_GT(f.state.pages[0].dataCount, 0);
     }

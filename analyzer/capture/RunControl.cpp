@@ -1,0 +1,301 @@
+#include "RunControl.h"
+
+#include "CommandCodes.h"
+#include "RoundToInt.h"
+#include "FrontEnd.h"
+#include "capture/CaptureSettings.h"
+#include "capture/RepeatCompare.h"
+#include "capture/RunModes.h"
+#include "capture/Transfer.h"
+#include "core/AnalyzerState.h"
+#include "core/Timers.h"
+#include "view/Pages.h"
+#include "view/TimeText.h"
+
+#include <array>
+
+namespace seiran {
+
+namespace {
+
+constexpr std::uint32_t kStatusRunning = 0x1;
+constexpr std::uint32_t kStatusStopping = 0x2;
+constexpr int kUsbPollMs = 200;
+constexpr int kRemotePollMs = 1000;
+
+void send(AnalyzerState& state, int page, int code, std::uint32_t value = 0)
+{
+    const std::array<std::uint32_t, 2> words{value, 0};
+    state.commands.SendCommand(state.pages[std::size_t(page)].PageModule, code, 8, words);
+}
+
+const ModuleInfo& moduleOf(const AnalyzerState& state, int page)
+{
+    return state.instrument.module(state.pages[std::size_t(page)].PageModule);
+}
+
+bool isShown(const AnalyzerState& state, int page)
+{
+    return state.controls.currentPage == page;
+}
+
+void redrawIfShown(AnalyzerState& state, int page)
+{
+    if (isShown(state, page))
+        state.frontEnd().requestRedraw(page);
+}
+
+void logWithCaption(AnalyzerState& state, int page, const QString& text)
+{
+    state.log.AddMessage(PageCaption(page) + text);
+}
+
+// The controls of a page that has gone idle (applied when it is the page shown).
+void setIdleControls(AnalyzerState& state, int page)
+{
+    if (!isShown(state, page))
+        return;
+    AnalyzerControls& c = state.controls.analyzer;
+    c.runEnabled = true;
+    c.stopEnabled = false;
+    c.intervalEnabled = true;
+    c.runModeEnabled = true;
+    c.samplingEdgeEnabled = true;
+}
+
+void restartCapture(AnalyzerState& state, int page)
+{
+    ResetCaptureLogic(state, page);
+    send(state, page, cmd::kStartCapture, std::uint32_t(state.pages[std::size_t(page)].runStartWord));
+    ScheduleTriggerArm(state, page);
+}
+
+// The end line of a capture; repeat modes keep the log short by replacing the lines of the
+// previous cycle.
+void logCaptureEnd(AnalyzerState& state, int page)
+{
+    const PageState& p = state.pages[std::size_t(page)];
+    const ModuleInfo& module = moduleOf(state, page);
+    if (module.ModuleSamplingEnable || module.ModuleEdgeSampling) {
+        logWithCaption(state, page, QStringLiteral(" バッファが一杯になりました。 ") + state.timeStamp());
+        return;
+    }
+    const QString& mode = p.runModeText;
+    if (mode == kRunRepeat || mode == kRunRepeatSave || mode == kRunCompare) {
+        // From the second cycle on, the end line and the transfer line of the cycle before (and
+        // the missing-folder line of its auto-save) give way; the first cycle has none to replace.
+        if (p.repeatCount > 1) {
+            const QString missingFolder = QStringLiteral("フォルダ") + state.repeatSave.folder + QStringLiteral("がありません。");
+            state.log.deleteLastLines(state.log.lastLine() == missingFolder ? 3 : 2);
+        }
+        logWithCaption(state, page, QStringLiteral(" トリガを検出しました。") + QString::number(p.repeatCount)
+                           + QStringLiteral("回目　") + state.timeStamp());
+        return;
+    }
+    logWithCaption(state, page, QStringLiteral(" トリガを検出しました。 ") + state.timeStamp());
+}
+
+// The wait after a stop: about ten sampling intervals.
+int stopWaitMs(const AnalyzerState& state, int page)
+{
+    const QString interval = state.intervalText(page);
+    const QString t = FormatTimeText(interval, ParseTimeText(interval) * 10);
+    if (t.contains(QLatin1Char('n')) || t.contains(QChar(0x03BC)) || t.contains(QLatin1Char('u')))
+        return 1;
+    if (t.contains(QStringLiteral("mS"))) {
+        QString head = t.left(t.indexOf(QLatin1Char('m')));
+        head = head.left(head.indexOf(QLatin1Char('.')) < 0 ? head.size() : head.indexOf(QLatin1Char('.')));
+        return head.toInt() + 1;
+    }
+    return RoundToInt(ParseTimeText(t) * 1000);
+}
+
+void finishRunning(AnalyzerState& state, int page, std::uint32_t status)
+{
+    PageState& p = state.pages[std::size_t(page)];
+    ++p.repeatCount;
+    logCaptureEnd(state, page);
+    TransferCapture(state, page, status);
+
+    const QString& mode = p.runModeText;
+    if (mode == kRunRepeat || mode == kRunRepeatSave) {
+        if (mode == kRunRepeat)
+            state.clock().wait(500);
+        restartCapture(state, page);
+        CopyCaptureToReference(state, page);
+        redrawIfShown(state, page);
+        if (mode == kRunRepeatSave)
+            AutoSaveCapture(state, page);
+        return;
+    }
+    if (mode == kRunCompare) {
+        if (CompareCapture(state, page)) {
+            redrawIfShown(state, page);
+            p.running = false;
+            setIdleControls(state, page);
+            logWithCaption(state, page, QStringLiteral(" 波形比較エラーです。"));
+            StopPollingIfIdle(state);
+        } else {
+            restartCapture(state, page);
+        }
+        return;
+    }
+    CopyCaptureToReference(state, page);
+    redrawIfShown(state, page);
+    p.running = false;
+    setIdleControls(state, page);
+    logWithCaption(state, page, QStringLiteral(" 測定が終わりました。"));
+    StopPollingIfIdle(state);
+}
+
+void finishStopping(AnalyzerState& state, int page, std::uint32_t status)
+{
+    PageState& p = state.pages[std::size_t(page)];
+    p.stopRequested = false;
+    if (p.runModeText == kRunSingle || p.runModeText == kRunOverwrite) {
+        TransferCapture(state, page, status);
+        CopyCaptureToReference(state, page);
+        redrawIfShown(state, page);
+    }
+    setIdleControls(state, page);
+    logWithCaption(state, page, QStringLiteral(" 測定を中断しました。"));
+    StopPollingIfIdle(state);
+}
+
+void readAllStatusWords(AnalyzerState& state)
+{
+    PollState& poll = state.capture.poll;
+    if (state.device.isRemote()) {
+        if (poll.remoteStatusPending)
+            return;
+        poll.remoteStatusPending = true;
+        // The remote link answers before returning; its completion copies the words.
+        std::array<std::uint32_t, 16> words{};
+        state.commands.ReceiveData(cmd::kSystemModule, cmd::kAllModuleStatus, 64, words);
+        poll.moduleStatus = words;
+        poll.statusReady = true;
+        poll.remoteStatusPending = false;
+    } else {
+        const int type = state.device.DeviceType;
+        for (int m = 0; m < kModuleSlots; ++m) {
+            std::array<std::uint32_t, 2> answer{};
+            const int bytes = m >= kFirstBuiltInSlot && type >= 6 && type <= 9 ? 4 : 8;
+            state.commands.ReceiveData(m, cmd::kModuleStatus, bytes, answer);
+            poll.moduleStatus[std::size_t(m)] = answer[0];
+        }
+        poll.statusReady = true;
+    }
+    for (int page = 0; page < 8; ++page) {
+        poll.runningSnapshot[std::size_t(page)] = state.pages[std::size_t(page)].running;
+        poll.stopSnapshot[std::size_t(page)] = state.pages[std::size_t(page)].stopRequested;
+    }
+}
+
+} // namespace
+
+bool anyPageBusy(const AnalyzerState& state)
+{
+    for (int page = 0; page < 8; ++page)
+        if (state.pages[std::size_t(page)].running || state.pages[std::size_t(page)].stopRequested)
+            return true;
+    return false;
+}
+
+void ResetCaptureLogic(AnalyzerState& state, int page)
+{
+    const ModuleInfo& module = moduleOf(state, page);
+    if (!(module.ModuleSamplingEnable || module.ModuleEdgeSampling || module.ModuleCompressed))
+        return;
+    send(state, page, cmd::kPreStart);
+    state.clock().wait(5);
+    send(state, page, cmd::kPreStartFollow);
+}
+
+void StartCapture(AnalyzerState& state, int page)
+{
+    PageState& p = state.pages[std::size_t(page)];
+    if (p.runModeText == kRunCompare && !p.hasData) {
+        state.log.AddMessage(kNoReferenceLine);
+        return;
+    }
+    logWithCaption(state, page, QStringLiteral(" 測定中です。"));
+    p.running = true;
+    AnalyzerControls& c = state.controls.analyzer;
+    c.runEnabled = false;
+    c.intervalEnabled = false;
+    c.runModeEnabled = false;
+    c.samplingEdgeEnabled = false;
+    c.stopEnabled = true;
+    state.controls.hardwareMenuEnabled = false;
+    state.controls.interfaceMenuEnabled = false;
+    p.repeatCount = 0;
+    ResetCaptureLogic(state, page);
+    send(state, page, cmd::kStartCapture, std::uint32_t(p.runStartWord));
+    state.clock().timer(kTimCheckEnd).setInterval(state.device.isRemote() ? kRemotePollMs : kUsbPollMs);
+    ScheduleTriggerArm(state, page);
+}
+
+void StopCapture(AnalyzerState& state, int page)
+{
+    PageState& p = state.pages[std::size_t(page)];
+    p.running = false;
+    p.stopRequested = true;
+    state.controls.analyzer.stopEnabled = false;
+    send(state, page, cmd::kStopCapture);
+    state.clock().wait(stopWaitMs(state, page));
+}
+
+void PollModules(AnalyzerState& state)
+{
+    PollState& poll = state.capture.poll;
+    if (!poll.statusReady) {
+        readAllStatusWords(state);
+        return;
+    }
+    poll.statusReady = false;
+    for (int page = 0; page < kAnalyzerPageCount; ++page) {
+        if (!poll.runningSnapshot[std::size_t(page)] && !poll.stopSnapshot[std::size_t(page)])
+            continue;
+        CheckCaptureEnd(state, page, poll.moduleStatus[std::size_t(state.pages[std::size_t(page)].PageModule)]);
+    }
+    // Generator pages 4 to 7 get the generator's end check once generation is built.
+}
+
+void CheckCaptureEnd(AnalyzerState& state, int page, std::uint32_t status)
+{
+    PageState& p = state.pages[std::size_t(page)];
+    if (p.stopRequested) {
+        if ((status & kStatusStopping) == 0)
+            finishStopping(state, page, status);
+        return;
+    }
+    if (p.running && (status & kStatusRunning) == 0)
+        finishRunning(state, page, status);
+}
+
+void CopyCaptureToReference(AnalyzerState& state, int page)
+{
+    PageState& p = state.pages[std::size_t(page)];
+    CopySamplesToReference(p);
+    if (!p.compressed)
+        p.compareErrorBits.clear(p.channelCount, p.dataCount);
+    // The merged compare marks of compressed pages come with the waveform compare.
+}
+
+void StopPollingIfIdle(AnalyzerState& state)
+{
+    if (anyPageBusy(state))
+        return;
+    state.clock().timer(kTimCheckEnd).setInterval(0);
+    state.controls.hardwareMenuEnabled = true;
+    state.controls.interfaceMenuEnabled = true;
+}
+
+void connectCaptureTimers(AnalyzerState& state)
+{
+    state.clock().timer(kTimCheckEnd).setHandler([&state] { PollModules(state); });
+    for (int page = 0; page < kAnalyzerPageCount; ++page)
+        state.clock().timer(kTimTrgStart[std::size_t(page)]).setHandler([&state, page] { triggerArmTimerFired(state, page); });
+}
+
+} // namespace seiran
