@@ -68,22 +68,12 @@ void printPages(const AnalyzerState& state)
     }
 }
 
-// The hardware dialog's change of mode: download the new configuration and set the pages up again.
-void changeMode(AnalyzerState& state, const QString& mode)
-{
-    state.instrument.HardwareMode = mode;
-    UpdateClockPeriods(state);
-    DownloadConfiguration(state);
-    if (!state.instrument.DownloadFailed)
-        ConfigureInstrument(state);
-}
-
 int runInfo(AnalyzerState& state, const QString& mode)
 {
     RunStartUp(state);
     bool ok = state.log.lastLine() == kHardwareOk;
     if (ok && !mode.isEmpty()) {
-        changeMode(state, mode);
+        ChangeHardwareMode(state, mode);
         ok = state.log.lastLine() == kHardwareOk;
     }
     printPages(state);
@@ -197,7 +187,7 @@ int runCapture(AnalyzerState& state, ManualClock& clock, const QString& mode, co
     RunStartUp(state);
     bool ok = state.log.lastLine() == kHardwareOk;
     if (ok && !mode.isEmpty()) {
-        changeMode(state, mode);
+        ChangeHardwareMode(state, mode);
         ok = state.log.lastLine() == kHardwareOk;
     }
     const int page = options.page;

@@ -144,8 +144,10 @@ std::uint32_t SimAnalyzerModule::statusWord() const
         return status;
     status |= interleaveBits();
     if (deviceType() >= 10 && builtIn()) {
-        // The head entries still to be read: bits 8-10, or bit 7 once none are left.
-        const int remaining = m_laidOut ? m_memory.headRemaining() : m_headEntries;
+        // The head entries still to be read: bits 8-10, or bit 7 once none are left. Until the
+        // first read of this capture none of them has been read.
+        const bool reading = m_laidOut && m_layoutKey.serial == m_acquisition.serial();
+        const int remaining = reading ? m_memory.headRemaining() : m_headEntries;
         if (m_shape.compressed)
             status |= remaining == 0 ? 0x80u : 0u;
         else
@@ -256,13 +258,19 @@ void SimAnalyzerModule::ensureLayout()
         const PositionImage& image = m_acquisition.positionsAt(now);
         const MergeOrder order = mergeOrderOf(descriptor(), key.bits);
         m_memory.layoutPositions(geometry, order, m_shape.channelCount, m_dataCount, image.positions, m_carried);
+        const bool kept = m_shape.samplingEnable || m_shape.edgeSampling;
+        if (kept) {
+            // The host packs the samples with channel 0 high to the front: after a position the
+            // reads do not carry, nothing it shows is known.
+            const auto missing = std::find(m_carried.begin(), m_carried.end(), std::uint8_t(0));
+            std::fill(missing, m_carried.end(), std::uint8_t(0));
+        }
         const std::size_t first = std::size_t(m_startupSamples);
         truth.samples = image.positions.subspan(first, std::size_t(m_dataCount));
         truth.carried = std::span<const std::uint8_t>(m_carried).subspan(first, std::size_t(m_dataCount));
         truth.uncarried = std::count(truth.carried.begin(), truth.carried.end(), std::uint8_t(0));
         truth.firstSample = image.firstSample + m_startupSamples;
         truth.keptSamples = image.kept;
-        const bool kept = m_shape.samplingEnable || m_shape.edgeSampling;
         truth.triggerFound = !kept && image.triggerSeen;
         truth.triggerIndex = kept ? 0 : triggerIndexOf(m_acquisition.settings().place, m_dataCount);
     }

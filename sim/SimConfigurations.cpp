@@ -58,10 +58,12 @@ constexpr ModuleDescriptor kB2_Gen8 = generator(3, 10, 0, 4, 1);
 // modes sample on channel 0; the generator mode has a 32K generator and a small 5.3/5.4 analyzer.
 constexpr ModuleDescriptor kB3_Ana8_32K = analyzer(3, 15, kTrims, 4, 2);
 constexpr ModuleDescriptor kB3_Ana8_256K = analyzer(3, 18, kTrims, 4, 2);
-constexpr ModuleDescriptor kB3_Ana16_32K = analyzer(4, 15, kTrims, 4, 2);
-constexpr ModuleDescriptor kB3_Ana16_256K = analyzer(4, 18, kTrims, 4, 2);
-constexpr ModuleDescriptor kB3_Ext16_32K = analyzer(4, 15, kTrims | kEdgeSampling, 4, 3);
-constexpr ModuleDescriptor kB3_Ext16_256K = analyzer(4, 18, kTrims | kEdgeSampling, 4, 3);
+// Both trims interleave four banks of channels; with 16 channels on the 32-bit memory of the
+// TK-B3, and with 32 channels on the TK-C4, four banks do not fit, so those modes trim the block only.
+constexpr ModuleDescriptor kB3_Ana16_32K = analyzer(4, 15, kTrimBlock, 4, 2);
+constexpr ModuleDescriptor kB3_Ana16_256K = analyzer(4, 18, kTrimBlock, 4, 2);
+constexpr ModuleDescriptor kB3_Ext16_32K = analyzer(4, 15, kTrimBlock | kEdgeSampling, 4, 3);
+constexpr ModuleDescriptor kB3_Ext16_256K = analyzer(4, 18, kTrimBlock | kEdgeSampling, 4, 3);
 constexpr ModuleDescriptor kB3_GenModeAna = analyzer(4, 10, 0, 5, 3);
 constexpr ModuleDescriptor kB3_Gen8 = generator(3, 10, 0, 4, 2);
 constexpr ModuleDescriptor kB3_Gen8_32K = generator(3, 15, 0, 4, 3);
@@ -88,8 +90,8 @@ constexpr ModuleDescriptor kC2_Pll16_256K = analyzer(4, 18, kTrimBlock | kSampli
 constexpr ModuleDescriptor kC2_Gen16 = generator(4, 10, 0, 5, 0);
 constexpr ModuleDescriptor kC4_Ana16_32K = analyzer(4, 15, kTrims, 5, 2);
 constexpr ModuleDescriptor kC4_Ana16_256K = analyzer(4, 18, kTrims, 5, 2);
-constexpr ModuleDescriptor kC4_Ana32_32K = analyzer(5, 15, kTrims, 5, 2);
-constexpr ModuleDescriptor kC4_Ana32_256K = analyzer(5, 18, kTrims, 5, 2);
+constexpr ModuleDescriptor kC4_Ana32_32K = analyzer(5, 15, kTrimBlock, 5, 2);
+constexpr ModuleDescriptor kC4_Ana32_256K = analyzer(5, 18, kTrimBlock, 5, 2);
 constexpr ModuleDescriptor kC4_Compressed = analyzer(4, 18, kCompressed | kTrimBlock, 5, 2);
 constexpr ModuleDescriptor kC4_Rs232 = analyzer(3, 18, kTrims, 5, 3);
 constexpr ModuleDescriptor kC4_Pll16_32K = analyzer(4, 15, kTrims | kSamplingEnable, 5, 2);

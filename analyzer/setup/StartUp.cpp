@@ -226,6 +226,17 @@ void RunStartUp(AnalyzerState& state, const StartUpOptions& options)
     state.controls.windowHeight = startUpWindowHeight(state.pages[0].channelCount);
 }
 
+bool ChangeHardwareMode(AnalyzerState& state, const QString& mode)
+{
+    state.instrument.HardwareMode = mode;
+    UpdateClockPeriods(state);
+    DownloadConfiguration(state);
+    if (state.instrument.DownloadFailed)
+        return false;
+    ConfigureInstrument(state);
+    return true;
+}
+
 void CloseProgram(AnalyzerState& state)
 {
     state.controls.closing = true;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 #include <cstdint>
 #include <optional>
 
@@ -24,6 +26,10 @@ void PushAnalyzerDefaults(AnalyzerState& state, int page);
 void PushGeneratorDefaults(AnalyzerState& state, int module);
 // Every page to its defaults; shows the tabs of the pages that have a module.
 void SetPageDefaults(AnalyzerState& state);
+
+// A new hardware mode, as the hardware dialog applies it: download its configuration and, when
+// that succeeded, configure the instrument again. False when the download failed.
+bool ChangeHardwareMode(AnalyzerState& state, const QString& mode);
 
 // Closing: stops the timers, every running capture and generation, and closes the instrument.
 void CloseProgram(AnalyzerState& state);

@@ -5,10 +5,12 @@
 #include "CaptureHost.h"
 #include "CommandCodes.h"
 #include "SimConfigurations.h"
+#include "SimulatedInstrument.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <map>
 #include <set>
 #include <tuple>
 
