@@ -7,6 +7,7 @@
 // StepGrid is the whole ">|" press and release of the window (edge search, overlay, difference
 // and state value); Overlay the recomputation of the overlay items a cursor move costs.
 
+#include "NullFrontEnd.h"
 #include "Clock.h"
 #include "FrontEnd.h"
 #include "ManualClock.h"
@@ -27,20 +28,6 @@ constexpr int kSamples = 262144;
 constexpr int kChannels = 64;
 constexpr int kEdgeSpacing = 8192;
 constexpr std::uint64_t kAllChannels = ~std::uint64_t(0);
-
-class NullFrontEnd final : public FrontEnd {
-public:
-    void appendLogLine(const QString&) override {}
-    void deleteLastLogLines(int) override {}
-    bool askOkCancel(const QString&) override { return true; }
-    void showError(const QString&) override {}
-    QString chooseOpenFile(const FileDialogRequest&) override { return {}; }
-    QString chooseSaveFile(const FileDialogRequest&) override { return {}; }
-    void setClipboardText(const QString&) override {}
-    QString clipboardText() override { return {}; }
-    void requestRedraw(int) override {}
-    void showDownloadProgress(bool, int) override {}
-};
 
 struct Bench {
     ManualClock clock;

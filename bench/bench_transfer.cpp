@@ -5,6 +5,7 @@
 // is measured too, on a workspace the memory was already read into, to show what the device layer
 // costs.
 
+#include "NullFrontEnd.h"
 #include "ManualClock.h"
 #include "SimInstrument.h"
 #include "capture/SampleDecoding.h"
@@ -28,20 +29,6 @@ using namespace seiran;
 
 constexpr int kBlocks = 512;
 constexpr int kBlockBytes = 2048;
-
-class QuietFrontEnd final : public FrontEnd {
-public:
-    void appendLogLine(const QString&) override {}
-    void deleteLastLogLines(int) override {}
-    bool askOkCancel(const QString&) override { return true; }
-    void showError(const QString&) override {}
-    QString chooseOpenFile(const FileDialogRequest&) override { return {}; }
-    QString chooseSaveFile(const FileDialogRequest&) override { return {}; }
-    void setClipboardText(const QString&) override {}
-    QString clipboardText() override { return {}; }
-    void requestRedraw(int) override {}
-    void showDownloadProgress(bool, int) override {}
-};
 
 // Serves a memory image block after block (0x33); the head ends at once (0x30 answers `status`).
 class ImageModule final : public sim::SimModule {
@@ -141,7 +128,7 @@ struct Bench {
     }
 
     ManualClock clock;
-    QuietFrontEnd frontEnd;
+    NullFrontEnd frontEnd;
     QTemporaryDir folder;
     AnalyzerState state;
     sim::SimInstrument instrument;

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+
+#include <cstdint>
+
+namespace seiran {
+
+class AnalyzerState;
+struct PageState;
+
+inline const QString kSeiranHeader = QStringLiteral("[セイラン]");
+inline const QString kAnalyzerFileLine = QStringLiteral("(ロジックアナライザデータファイル)");
+inline const QString kVersion54 = QStringLiteral("(Ver 5.4)"); // compressed pages: record lists
+inline const QString kVersion53 = QStringLiteral("(Ver 5.3)");
+inline const QString kVersion50 = QStringLiteral("(Ver 5.0)"); // bit-plane pages: one line a sample
+
+// Upper-case hexadecimal, no prefix. error is set for an empty text, any other character, or a
+// value wider than the type; value is then 0.
+struct Hex64 {
+    std::uint64_t value = 0;
+    bool error = false;
+};
+struct Hex32 {
+    std::uint32_t value = 0;
+    bool error = false;
+};
+Hex64 ParseHex64(QStringView text);
+Hex32 ParseHex32(QStringView text);
+
+// count fields of a record line. Tokens are separated by single spaces (two spaces give an empty
+// token); a field past the last token repeats the last token.
+QStringList SplitBySpace(const QString& text, int count);
+
+// Bit-plane samples 0..count-1 of channels 0-31 become one display record each, with the end
+// entry; count is limited to the bit planes and the display list.
+void SamplesToRecords(PageState& page, int count, int trigger);
+
+// True for a file name ending in ".csv" or ".CSV" (a mixed-case ending is an ordinary data file).
+bool IsSpreadsheetName(const QString& fileName);
+
+// The analyzer lines of a data file whose first two lines (header, version) the caller gives;
+// the version line chooses the layout ("(Ver 5.4)": record lists, otherwise "(Ver 5.0)").
+// With spreadsheet true the list is replaced by the spreadsheet lines.
+QStringList BuildAnalyzerLines(const AnalyzerState& state, int page, QStringList lines, bool spreadsheet);
+
+// Builds the lines (spreadsheet form for a ".csv"/".CSV" name) and writes them to fileName.
+// On failure the error box is shown and false returned; an existing file stays as it was.
+bool WriteAnalyzerFile(AnalyzerState& state, int page, const QStringList& lines, const QString& fileName);
+
+// Labelled reader of "(Ver 5.3)" and "(Ver 5.4)" files. The fields converted strictly (the row
+// count and, for "(Ver 5.4)", the analog texts) are checked before anything is stored, so a
+// refused file leaves the page as it was; false after the error box has been shown.
+bool ReadAnalyzerFileLabelled(AnalyzerState& state, int page, const QStringList& lines);
+
+// The strict-conversion check ReadAnalyzerFileLabelled makes first: empty when the file can be
+// read, else the error box text.
+QString CheckLabelledFile(const QStringList& lines);
+
+} // namespace seiran

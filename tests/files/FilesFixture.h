@@ -1,0 +1,48 @@
+#pragma once
+
+// A state object with analyzer modules set up by hand, for the data file tests.
+
+#include "SetupFixture.h"
+#include "Cp932Text.h"
+#include "view/PageState.h"
+
+#include <QDir>
+
+#include <bit>
+
+namespace seiran::filestest {
+
+class FilesFixture : public setuptest::SetupFixture {
+public:
+    FilesFixture() : SetupFixture(11) {}
+
+    // Gives `page` an analyzer module in `slot` and sets the page to its defaults.
+    PageState& setPage(int page, int slot, int channels, int depth, bool compressed, int banks = 1)
+    {
+        ModuleInfo& m = state.instrument.modules[std::size_t(slot)];
+        m = ModuleInfo{};
+        m.function = ModuleFunction::Analyzer;
+        m.ModuleChannelCode = std::countr_zero(unsigned(channels));
+        m.ModuleDepthCode = std::countr_zero(unsigned(depth));
+        m.ModuleCompressed = compressed;
+        m.ModuleBankCount = banks;
+        PageState& p = state.pages[std::size_t(page)];
+        p.PageModule = slot;
+        PageSetup setup;
+        setup.page = page;
+        setup.module = &m;
+        setup.PageModule = slot;
+        setup.channelCount = channels;
+        setup.dataCount = depth;
+        setup.clockPeriod = state.pageClockPeriod(page);
+        SetPageToDefaults(p, setup);
+        return p;
+    }
+
+    QString path(const QString& name) const { return QDir(folder.path()).filePath(name); }
+    QStringList read(const QString& name) const { return readCp932Lines(path(name)).lines; }
+    static QString data(const char* name) { return QStringLiteral(SEIRAN_TEST_DATA_DIR "/") + QLatin1String(name); }
+    const QStringList& log() const { return state.log.lines(); }
+};
+
+} // namespace seiran::filestest
