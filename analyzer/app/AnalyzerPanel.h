@@ -1,0 +1,117 @@
+#pragma once
+
+#include <QWidget>
+
+#include <memory>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QScrollBar;
+
+namespace seiran {
+class AnalyzerState;
+class CursorController;
+} // namespace seiran
+
+namespace seiran::app {
+
+class CursorPanel;
+class SignalGrid;
+class TriggerGridView;
+class WaveImage;
+
+// The controls the four analyzer pages share: the window moves this panel onto the tab of the
+// analyzer page shown and loads it from that page's state. Handlers are named after the control
+// and the event; each calls the state's operation and shows what the state then holds.
+class AnalyzerPanel final : public QWidget {
+    Q_OBJECT
+public:
+    explicit AnalyzerPanel(AnalyzerState& state, QWidget* parent = nullptr);
+    ~AnalyzerPanel() override;
+
+    // The page set-up: every control loaded from the page's state, the page laid out and drawn.
+    void setUpPage(int page);
+    // Draws the page shown and reloads what follows a drawing: scroll bars, grids, fields, cursors.
+    void redrawPage();
+    // Enabling of the capture controls from the state.
+    void loadControlStates();
+    int page() const { return m_page; }
+
+    CursorController& cursors() { return *m_cursors; }
+
+    QPushButton* btnAnaRun() const { return m_btnAnaRun; }
+    QPushButton* btnAnaStop() const { return m_btnAnaStop; }
+    QComboBox* cmbAnaInterval() const { return m_cmbAnaInterval; }
+    QLineEdit* edtAnaTime() const { return m_edtAnaTime; }
+    QComboBox* cmbRunMode() const { return m_cmbRunMode; }
+    QComboBox* cmbSelESmpP() const { return m_cmbSelESmpP; }
+    QComboBox* cmbAnaZoom() const { return m_cmbAnaZoom; }
+    SignalGrid* sgrSignal() const { return m_sgrSignal; }
+    TriggerGridView* sgrTrigger() const { return m_sgrTrigger; }
+    WaveImage* imgWave2() const { return m_imgWave2; }
+    QScrollBar* scrhWave() const { return m_scrhWave; }
+    QScrollBar* scrvWave() const { return m_scrvWave; }
+    CursorPanel* cursorPanel() const { return m_cursorPanel; }
+
+    // ---- handlers
+    void btnAnaRunClick();
+    void btnAnaStopClick();
+    void cmbAnaIntervalChange(int index);
+    void cmbRunModeChange(const QString& text);
+    void cmbSelESmpPChange(const QString& text);
+    void cmbAnaZoomChange(int index);
+    void scrhWaveScroll(int position);
+    void scrvWaveScroll(int position);
+    void sgrTriggerMouseDown(int column, int row);
+    void PopupSgrTriggerPopup(int column, int row, const QPoint& globalPosition);
+    void imgWave2MouseDown(int x, int y, Qt::MouseButton button);
+    void imgWave2MouseMove(int x, int y, Qt::MouseButtons buttons);
+    void imgWave2MouseUp(int x, int y, Qt::MouseButton button);
+    void PopupImgWave2Popup(const QPoint& globalPosition);
+
+signals:
+    // Open, Save and Save As apply to bit-plane pages only.
+    void fileItemsEnabledChanged(bool enabled);
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void FormResize();
+    void placeControls();
+    void waveBoxSize(int& width, int& height) const;
+    void loadScrollBars();
+    void loadGrids();
+    void onCursorRefresh(int page, unsigned what);
+
+    AnalyzerState& m_state;
+    std::unique_ptr<CursorController> m_cursors;
+    int m_page = 0;
+    int m_gridTop = 72;
+    bool m_dragging = false;
+
+    QPushButton* m_btnAnaRun;
+    QPushButton* m_btnAnaStop;
+    QPushButton* m_btnFind;
+    QPushButton* m_btnNext;
+    QLabel* m_lblInterval;
+    QComboBox* m_cmbAnaInterval;
+    QLabel* m_lblTime;
+    QLineEdit* m_edtAnaTime;
+    QLabel* m_lblRunMode;
+    QComboBox* m_cmbRunMode;
+    QLabel* m_lblZoom;
+    QComboBox* m_cmbAnaZoom;
+    QLabel* m_lblSelESmpP;
+    QComboBox* m_cmbSelESmpP;
+    SignalGrid* m_sgrSignal;
+    TriggerGridView* m_sgrTrigger;
+    WaveImage* m_imgWave2;
+    QScrollBar* m_scrhWave;
+    QScrollBar* m_scrvWave;
+    CursorPanel* m_cursorPanel;
+};
+
+} // namespace seiran::app

@@ -1,0 +1,74 @@
+#include "AppOptions.h"
+
+#include "SimulatedInstrument.h"
+
+#include <QCommandLineParser>
+
+namespace seiran::app {
+
+ParsedOptions parseAppOptions(const QStringList& arguments)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Seiran: logic analyzer, pattern generator and protocol analyzer."));
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption simulate(QStringLiteral("simulate"),
+                                      QStringLiteral("Use the simulated instrument of this type (1 to 13, or a model name such as TK-C4)."),
+                                      QStringLiteral("MODEL"));
+    const QCommandLineOption mode(QStringLiteral("mode"), QStringLiteral("Change to this hardware mode after start-up."),
+                                  QStringLiteral("MODE"));
+    const QCommandLineOption screenshot(QStringLiteral("screenshot"),
+                                        QStringLiteral("Run one capture, save the window picture to this PNG file and end."),
+                                        QStringLiteral("FILE"));
+    const QCommandLineOption page(QStringLiteral("page"), QStringLiteral("screenshot: the analyzer page, 0 to 3."),
+                                  QStringLiteral("P"), QStringLiteral("0"));
+    const QCommandLineOption interval(QStringLiteral("interval"),
+                                      QStringLiteral("screenshot: the sampling interval as the list shows it (10nS)."),
+                                      QStringLiteral("TEXT"));
+    const QCommandLineOption zoom(QStringLiteral("zoom"),
+                                  QStringLiteral("screenshot: the zoom after the capture as the list shows it (×4, 全データ)."),
+                                  QStringLiteral("TEXT"));
+    const QCommandLineOption bus(QStringLiteral("bus"),
+                                 QStringLiteral("screenshot: join rows FIRST to LAST (from 0) into a HEX bus row."),
+                                 QStringLiteral("FIRST-LAST"));
+    parser.addOptions({simulate, mode, screenshot, page, interval, zoom, bus});
+
+    ParsedOptions parsed;
+    if (!parser.parse(arguments)) {
+        parsed.error = parser.errorText();
+        return parsed;
+    }
+    if (parser.isSet(help)) {
+        parsed.help = true;
+        parsed.helpText = parser.helpText();
+        return parsed;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        parsed.error = QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments().first());
+        return parsed;
+    }
+
+    AppOptions& o = parsed.options;
+    if (parser.isSet(simulate)) {
+        const QString model = parser.value(simulate);
+        const sim::SimulatedModel* found = sim::findSimulatedModel(model.toStdString());
+        if (!found) {
+            parsed.error = QStringLiteral("no simulated instrument '%1' (1 to 13 or a model name)").arg(model);
+            return parsed;
+        }
+        o.simulatedType = found->deviceType;
+    }
+    o.mode = parser.value(mode);
+    o.screenshotFile = parser.value(screenshot);
+    bool pageOk = false;
+    o.page = parser.value(page).toInt(&pageOk);
+    if (!pageOk || o.page < 0 || o.page > 3) {
+        parsed.error = QStringLiteral("--page takes 0 to 3");
+        return parsed;
+    }
+    o.interval = parser.value(interval);
+    o.zoom = parser.value(zoom);
+    o.bus = parser.value(bus);
+    return parsed;
+}
+
+} // namespace seiran::app
