@@ -56,12 +56,8 @@ void log(const RedrawInputs& inputs, const QString& line)
 
 RedrawInputs RedrawInputsFor(AnalyzerState& state, int page)
 {
-    const PageState& p = state.pages[std::size_t(std::clamp(page, 0, kPageCount - 1))];
-    int clock = state.settings.IpClockPeriod;
-    if (p.PageModule >= kFirstBuiltInSlot)
-        clock = IsGeneratorPage(page) ? state.instrument.GeneratorClockPeriod() : state.instrument.AnalyzerClockPeriod();
     RedrawInputs inputs;
-    inputs.intervalText = IntervalText(clock, p.intervalIndex);
+    inputs.intervalText = state.intervalText(std::clamp(page, 0, kPageCount - 1));
     inputs.heavyLowLine = state.settings.heavyLowLine;
     inputs.log = &state.log;
     return inputs;

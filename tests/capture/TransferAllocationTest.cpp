@@ -3,6 +3,7 @@
 // This file replaces the global operator new and delete of the test program with versions that
 // count while a check is armed; outside a check they are plain malloc and free.
 
+#include "NullFrontEnd.h"
 #include "TransferTestFixture.h"
 
 #include <gtest/gtest.h>
@@ -39,21 +40,6 @@ using namespace seiran::transfertest;
 
 namespace {
 
-// A front end that keeps nothing (the recording one stores every line).
-class QuietFrontEnd final : public FrontEnd {
-public:
-    void appendLogLine(const QString&) override {}
-    void deleteLastLogLines(int) override {}
-    bool askOkCancel(const QString&) override { return true; }
-    void showError(const QString&) override {}
-    QString chooseOpenFile(const FileDialogRequest&) override { return {}; }
-    QString chooseSaveFile(const FileDialogRequest&) override { return {}; }
-    void setClipboardText(const QString&) override {}
-    QString clipboardText() override { return {}; }
-    void requestRedraw(int) override {}
-    void showDownloadProgress(bool, int) override {}
-};
-
 long allocationsDuringTransfer(TransferFixture& f, std::uint32_t status)
 {
     f.instrument->setRecording(false);
@@ -68,7 +54,7 @@ long allocationsDuringTransfer(TransferFixture& f, std::uint32_t status)
 
 TEST(TransferAllocation, FullBitPlaneMemory)
 {
-    QuietFrontEnd quiet;
+    NullFrontEnd quiet;
     TransferFixture f(10, 2, &quiet);
     MemoryModule& m = f.install({.slot = 8, .channelCount = 32, .dataCount = 262015, .trimBlock = true},
                                 QStringLiteral("100MHz 32ch 256Kbit"));
@@ -81,7 +67,7 @@ TEST(TransferAllocation, FullBitPlaneMemory)
 
 TEST(TransferAllocation, FullCompressedMemory)
 {
-    QuietFrontEnd quiet;
+    NullFrontEnd quiet;
     TransferFixture f(11, 2, &quiet);
     MemoryModule& m = f.install({.slot = 8, .channelCount = 16, .dataCount = 262144, .compressed = true,
                                  .trimBlock = true},
