@@ -53,15 +53,14 @@ void redrawIfShown(AnalyzerState& state, int page)
         state.frontEnd().requestRedraw(page);
 }
 
-// The integer in front of `cut` and then in front of ".": "1.034mS" cut at "m" gives 1.
+} // namespace
+
 int leadingInteger(const QString& text, QChar cut)
 {
     QString head = text.left(text.indexOf(cut));
     head = head.left(head.indexOf(QLatin1Char('.')) < 0 ? head.size() : head.indexOf(QLatin1Char('.')));
     return head.toInt();
 }
-
-} // namespace
 
 int intervalCode(int intervalIndex)
 {

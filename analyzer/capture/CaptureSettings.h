@@ -55,6 +55,10 @@ void cmbAnaIntervalChange(AnalyzerState& state, int page, int index);
 void cmbRunModeChange(AnalyzerState& state, int page, const QString& text);
 void cmbSelESmpPChange(AnalyzerState& state, int page, const QString& text);
 
+// The whole number in front of `cut` and then in front of ".": "1.034mS" cut at "m" gives 1.
+// The waits of the run control read their milliseconds from time texts this way.
+int leadingInteger(const QString& text, QChar cut);
+
 // The texts logged for repeat-save.
 inline const QString kAutoSaveFolderLine = QStringLiteral("測定データをC:\\tobira_workに自動保存します。");
 inline const QString kAutoSaveNameLine = QStringLiteral("ファイル名は日時.anaになります。");

@@ -102,11 +102,8 @@ int stopWaitMs(const AnalyzerState& state, int page)
     const QString t = FormatTimeText(interval, ParseTimeText(interval) * 10);
     if (t.contains(QLatin1Char('n')) || t.contains(QChar(0x03BC)) || t.contains(QLatin1Char('u')))
         return 1;
-    if (t.contains(QStringLiteral("mS"))) {
-        QString head = t.left(t.indexOf(QLatin1Char('m')));
-        head = head.left(head.indexOf(QLatin1Char('.')) < 0 ? head.size() : head.indexOf(QLatin1Char('.')));
-        return head.toInt() + 1;
-    }
+    if (t.contains(QStringLiteral("mS")))
+        return leadingInteger(t, QLatin1Char('m')) + 1;
     return RoundToInt(ParseTimeText(t) * 1000);
 }
 

@@ -111,30 +111,23 @@ public:
         m_state.commands.SendCommand(cmd::kSystemModule, cmd::kConfigLineTail, 8, tail);
     }
 
-    // nSTATUS, read back during the download; false when the FPGA reports an error.
-    bool nStatus()
-    {
-        std::array<std::uint32_t, 3> status{};
-        if (m_state.device.isNewerGeneration()) {
-            m_state.commands.ReadVendorOrRemote(vendor::kStatusBlock, vendor::kStatusBlockBytes, status);
-            return (status[2] & 0x10) != 0; // byte 8 bit 4
-        }
-        m_state.commands.ReceiveData(cmd::kSystemModule, cmd::kConfigStatus, 8, status);
-        return (status[0] & 0x04) != 0; // byte 0 bit 2
-    }
-
-    bool confDone()
-    {
-        std::array<std::uint32_t, 3> status{};
-        if (m_state.device.isNewerGeneration()) {
-            m_state.commands.ReadVendorOrRemote(vendor::kStatusBlock, vendor::kStatusBlockBytes, status);
-            return (status[2] & 0x20) != 0; // byte 8 bit 5
-        }
-        m_state.commands.ReceiveData(cmd::kSystemModule, cmd::kConfigStatus, 8, status);
-        return (status[0] & 0x02) != 0; // byte 0 bit 1
-    }
+    // nSTATUS (read back during the download) and CONF_DONE (after it): false when clear.
+    bool nStatus() { return configurationFlag(0x10, 0x04); }
+    bool confDone() { return configurationFlag(0x20, 0x02); }
 
 private:
+    // Newer instruments: a bit of status byte 8; older ones: a bit of byte 0 of the 0xF5 block.
+    bool configurationFlag(std::uint32_t newerBit, std::uint32_t olderBit)
+    {
+        std::array<std::uint32_t, 3> status{};
+        if (m_state.device.isNewerGeneration()) {
+            m_state.commands.ReadVendorOrRemote(vendor::kStatusBlock, vendor::kStatusBlockBytes, status);
+            return (status[2] & newerBit) != 0;
+        }
+        m_state.commands.ReceiveData(cmd::kSystemModule, cmd::kConfigStatus, 8, status);
+        return (status[0] & olderBit) != 0;
+    }
+
     void toWords(const std::uint8_t* bytes, int count)
     {
         std::fill(m_words.begin(), m_words.end(), 0u);
