@@ -9,6 +9,7 @@
 #include "capture/RunControl.h"
 #include "core/AnalyzerState.h"
 #include "core/Timers.h"
+#include "files/DataFile.h"
 #include "setup/ConfigurationDownload.h"
 #include "setup/HardwareModes.h"
 #include "setup/StartUp.h"
@@ -88,6 +89,7 @@ struct CaptureOptions {
     QString position;
     QString runMode;
     int stopAfterMs = -1;
+    QString saveFile; // written after the capture or the open: ".ana", or ".csv" by its ending
 };
 
 // Transitions of one channel and the sample index of the first, over the page's capture.
@@ -217,8 +219,37 @@ int runCapture(AnalyzerState& state, ManualClock& clock, const QString& mode, co
         clock.runUntil(idle, kLimitMs);
     }
     printCaptureSummary(state, page);
+    const bool saved = options.saveFile.isEmpty() || SaveDataFile(state, page, options.saveFile);
     CloseProgram(state);
-    return state.pages[std::size_t(page)].hasData ? 0 : 1;
+    return state.pages[std::size_t(page)].hasData && saved ? 0 : 1;
+}
+
+// Starts up, reads a data file onto the page and prints the same summary as a capture; with a
+// save file the page is written again, which converts between the layouts and the spreadsheet.
+int runOpen(AnalyzerState& state, const QString& mode, const QString& fileName, const CaptureOptions& options)
+{
+    RunStartUp(state);
+    bool ok = state.log.lastLine() == kHardwareOk;
+    if (ok && !mode.isEmpty()) {
+        ChangeHardwareMode(state, mode);
+        ok = state.log.lastLine() == kHardwareOk;
+    }
+    const int page = options.page;
+    if (!ok || page < 0 || page >= state.instrument.AnalyzerPageCount) {
+        if (ok)
+            std::fprintf(stderr, "seiran-cli: page %d has no analyzer module\n", page);
+        CloseProgram(state);
+        return 1;
+    }
+    state.controls.currentPage = page;
+    if (!OpenDataFile(state, page, fileName)) {
+        CloseProgram(state);
+        return 1;
+    }
+    printCaptureSummary(state, page);
+    const bool saved = options.saveFile.isEmpty() || SaveDataFile(state, page, options.saveFile);
+    CloseProgram(state);
+    return saved ? 0 : 1;
 }
 
 } // namespace
@@ -242,7 +273,8 @@ int main(int argc, char* argv[])
     parser.addOption({QStringLiteral("position"), QStringLiteral("capture: the trigger position, 左, 中央 or 右."), QStringLiteral("POS")});
     parser.addOption({QStringLiteral("run-mode"), QStringLiteral("capture: the run mode (シングル, リピート, ...)."), QStringLiteral("TEXT")});
     parser.addOption({QStringLiteral("stop-after"), QStringLiteral("capture: press STOP after this many milliseconds."), QStringLiteral("MS")});
-    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("info (default) or capture"));
+    parser.addOption({QStringLiteral("save"), QStringLiteral("capture, open: write the page to this data file afterwards (.ana, or .csv)."), QStringLiteral("FILE")});
+    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("info (default), capture, or open FILE"));
     parser.process(app);
 
     ManualClock clock;
@@ -277,7 +309,18 @@ int main(int argc, char* argv[])
         options.runMode = parser.value(QStringLiteral("run-mode"));
         if (parser.isSet(QStringLiteral("stop-after")))
             options.stopAfterMs = parser.value(QStringLiteral("stop-after")).toInt();
+        options.saveFile = parser.value(QStringLiteral("save"));
         return runCapture(state, clock, parser.value(QStringLiteral("mode")), options);
+    }
+    if (command == QLatin1String("open")) {
+        if (args.size() != 2) {
+            std::fprintf(stderr, "seiran-cli: open takes one data file\n");
+            return 2;
+        }
+        CaptureOptions options;
+        options.page = parser.value(QStringLiteral("page")).toInt();
+        options.saveFile = parser.value(QStringLiteral("save"));
+        return runOpen(state, parser.value(QStringLiteral("mode")), args[1], options);
     }
     std::fprintf(stderr, "seiran-cli: unknown command '%s'\n", command.toUtf8().constData());
     return 2;

@@ -1,3 +1,4 @@
+#include "capture/Compare.h"
 #include "AnalyzerPanel.h"
 
 #include "CursorPanel.h"
@@ -239,6 +240,7 @@ void AnalyzerPanel::redrawPage()
         RedrawHooks hooks;
         // The screen keeps the cursors out of the picture and paints them over it.
         hooks.drawCursorLines = m_cursors->redrawPass(m_page, false);
+        hooks.loadCompareView = [this](PageState& page, bool reference) { LoadCompareView(m_state, m_page, page, reference); };
         RedrawPage(p, view, canvas, RedrawInputsFor(m_state, m_page), hooks);
     }
     // A new drawing may follow new data: the difference and the state value go with it.

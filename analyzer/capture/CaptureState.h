@@ -65,9 +65,11 @@ struct PollState {
     bool remoteStatusPending = false;
 };
 
-// Where "リピート保存" writes its files.
+// Where and how "リピート保存" writes its files. Program-wide, not kept in the settings file.
 struct RepeatSaveSettings {
     QString folder;
+    std::uint32_t count = 10; // captures saved per run; 0 = every capture
+    bool numbered = false;    // "(repeatCount) " in front of each file name
 };
 
 struct CaptureState {

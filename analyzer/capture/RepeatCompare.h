@@ -1,13 +1,25 @@
 #pragma once
 
+#include <QString>
+
 namespace seiran {
 
 class AnalyzerState;
 
-// What a finished capture does in "リピート保存" and "波形比較". The data files and the waveform
-// compare are not built yet: AutoSaveCapture saves nothing and CompareCapture reports no
-// difference, so both modes run as repeats until then.
+// Highest "(k)" suffix tried when an auto-save name is taken.
+inline constexpr int kAutoSaveMaxSuffix = 100;
+
+// "リピート保存": writes the capture just transferred to a data file in the repeat-save folder,
+// named after the current date and time, while repeatCount is within the save count. A missing
+// folder is logged and the capture is not saved; an existing file is never written over.
 void AutoSaveCapture(AnalyzerState& state, int page);
-bool CompareCapture(AnalyzerState& state, int page); // true when a difference was found
+
+// The file name (without folder and ending) of an auto-save: the log's time stamp with ":" and
+// "/" replaced by their full-width forms, with "(repeatCount) " in front when numbered.
+QString AutoSaveBaseName(const AnalyzerState& state, int page);
+
+// "波形比較": compares the capture with the page's reference (bit planes or record lists by the
+// page's module) and logs the first difference. True when a difference was found.
+bool CompareCapture(AnalyzerState& state, int page);
 
 } // namespace seiran

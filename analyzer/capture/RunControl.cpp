@@ -4,6 +4,7 @@
 #include "RoundToInt.h"
 #include "FrontEnd.h"
 #include "capture/CaptureSettings.h"
+#include "capture/Compare.h"
 #include "capture/RepeatCompare.h"
 #include "capture/RunModes.h"
 #include "capture/Transfer.h"
@@ -274,9 +275,10 @@ void CopyCaptureToReference(AnalyzerState& state, int page)
 {
     PageState& p = state.pages[std::size_t(page)];
     CopySamplesToReference(p);
-    if (!p.compressed)
+    if (p.compressed)
+        ClearCompareMarks(state, page);
+    else
         p.compareErrorBits.clear(p.channelCount, p.dataCount);
-    // The merged compare marks of compressed pages come with the waveform compare.
 }
 
 void StopPollingIfIdle(AnalyzerState& state)

@@ -1,6 +1,7 @@
 #include "core/AnalyzerState.h"
 
 #include "FrontEnd.h"
+#include "capture/Compare.h"
 #include "view/PageLists.h"
 
 #include <QCoreApplication>
@@ -16,6 +17,8 @@ AnalyzerState::AnalyzerState(Clock& clock, FrontEnd& frontEnd, QString programFo
     log.setFrontEnd(&frontEnd);
     repeatSave.folder = QDir(QDir::homePath()).filePath(QStringLiteral("tobira_work"));
 }
+
+AnalyzerState::~AnalyzerState() = default;
 
 int AnalyzerState::pageClockPeriod(int page) const
 {

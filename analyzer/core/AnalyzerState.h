@@ -19,11 +19,13 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <random>
 
 namespace seiran {
 
 class FrontEnd;
+struct CompareLists;
 
 // The one state object of the analyzer: created once at start, it owns the device state, the
 // instrument state, the ten pages with their sample storage, the settings and the state of the
@@ -34,6 +36,7 @@ public:
     // The clock and the front end outlive the state. ProgramFolder: the folder of the
     // configuration files and the settings file.
     AnalyzerState(Clock& clock, FrontEnd& frontEnd, QString programFolder);
+    ~AnalyzerState();
     AnalyzerState(const AnalyzerState&) = delete;
     AnalyzerState& operator=(const AnalyzerState&) = delete;
 
@@ -63,6 +66,7 @@ public:
     std::array<PageView, kPageCount> pageViews;
     CaptureState capture;
     TransferWorkspace transferWorkspace;
+    std::unique_ptr<CompareLists> compareLists; // made by the first waveform compare
     RepeatSaveSettings repeatSave;
     QString ProgramFolder;
     std::mt19937 random;

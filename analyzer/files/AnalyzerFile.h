@@ -59,4 +59,23 @@ bool ReadAnalyzerFileLabelled(AnalyzerState& state, int page, const QStringList&
 // read, else the error box text.
 QString CheckLabelledFile(const QStringList& lines);
 
+// The run mode a file's text stands for: the old names "1回" and "連続" become "シングル" and
+// "リピート"; an unknown text is a single run.
+QString runModeFromFile(const QString& text);
+
+// Matches the rows read from a file of fileChannels channels to a page of n: missing channels
+// become one-channel "HEX" rows after the file's rows; on a narrower page the rows end at the one
+// reaching channel n, trimmed (and logged) when it straddles it. Rows from rowCount on get no
+// channels and no radix; their names are the caller's.
+void fitRowsToChannels(AnalyzerState& state, PageState& page, int n, int fileChannels);
+
+// Positional reader of the files before "(Ver 5.3)"; "(Ver 5.0)" is the one read so far. The
+// strictly converted lines (channel count, row count, zoom) are checked first, so a refused file
+// leaves the page as it was; false after the error box has been shown.
+bool ReadAnalyzerFilePositional(AnalyzerState& state, int page, const QStringList& lines, bool newer);
+
+// The check ReadAnalyzerFilePositional makes first: empty when the file can be read, else the
+// error box text.
+QString CheckPositionalFile(const QStringList& lines);
+
 } // namespace seiran

@@ -75,15 +75,6 @@ ListCounts readRecordList(const LabelIndex& ix, int p, RecordList& list)
     return c;
 }
 
-QString runModeFromFile(const QString& v)
-{
-    if (v == QStringLiteral("連続") || v == QStringLiteral("リピート"))
-        return QStringLiteral("リピート");
-    if (v == QStringLiteral("リピート保存") || v == QStringLiteral("波形比較"))
-        return v;
-    return QStringLiteral("シングル");
-}
-
 // Channels 0-31 of the bit planes from the display records, cut at dataCount and padded with
 // the last sample.
 void expandRecords(PageState& p)
@@ -107,6 +98,45 @@ void expandRecords(PageState& p)
 }
 
 } // namespace
+
+QString runModeFromFile(const QString& v)
+{
+    if (v == QStringLiteral("連続") || v == QStringLiteral("リピート"))
+        return QStringLiteral("リピート");
+    if (v == QStringLiteral("リピート保存") || v == QStringLiteral("波形比較"))
+        return v;
+    return QStringLiteral("シングル");
+}
+
+void fitRowsToChannels(AnalyzerState& state, PageState& p, int n, int fileChannels)
+{
+    if (n > fileChannels) {
+        const int extra = n - fileChannels;
+        for (int r = p.rowCount; r < p.rowCount + extra && r < kMaxRows; ++r) {
+            p.rowChannelCount[std::size_t(r)] = 1;
+            p.rowRadix[std::size_t(r)] = QStringLiteral("HEX");
+        }
+        p.rowCount = std::min(kMaxRows, p.rowCount + extra);
+    } else if (n < fileChannels) {
+        int sum = 0;
+        for (int r = 0; r < p.rowCount; ++r) {
+            sum += p.rowChannelCount[std::size_t(r)];
+            if (sum >= n) {
+                p.rowCount = r + 1;
+                if (sum > n) {
+                    p.rowChannelCount[std::size_t(r)] -= sum - n;
+                    state.log.AddMessage(QStringLiteral("信号名") + p.signalName[std::size_t(r)]
+                                         + QStringLiteral("の一部分のみ表示しています。"));
+                }
+                break;
+            }
+        }
+    }
+    for (int r = p.rowCount; r < kMaxRows; ++r) {
+        p.rowChannelCount[std::size_t(r)] = 0;
+        p.rowRadix[std::size_t(r)].clear();
+    }
+}
 
 QString CheckLabelledFile(const QStringList& lines)
 {
@@ -208,34 +238,10 @@ bool ReadAnalyzerFileLabelled(AnalyzerState& state, int page, const QStringList&
                     p.rowRadix[std::size_t(r)] = QStringLiteral("HEX");
     }
 
-    if (n > fileChannels) {
-        const int extra = n - fileChannels;
-        for (int r = p.rowCount; r < p.rowCount + extra && r < kMaxRows; ++r) {
-            p.rowChannelCount[std::size_t(r)] = 1;
-            p.rowRadix[std::size_t(r)] = QStringLiteral("HEX");
-        }
-        p.rowCount = std::min(kMaxRows, p.rowCount + extra);
-    } else if (n < fileChannels) {
-        int sum = 0;
-        for (int r = 0; r < p.rowCount; ++r) {
-            sum += p.rowChannelCount[std::size_t(r)];
-            if (sum >= n) {
-                p.rowCount = r + 1;
-                if (sum > n) {
-                    p.rowChannelCount[std::size_t(r)] -= sum - n;
-                    state.log.AddMessage(QStringLiteral("信号名") + p.signalName[std::size_t(r)]
-                                         + QStringLiteral("の一部分のみ表示しています。"));
-                }
-                break;
-            }
-        }
-    }
-    for (int r = p.rowCount; r < kMaxRows; ++r) {
-        p.rowChannelCount[std::size_t(r)] = 0;
-        p.rowRadix[std::size_t(r)].clear();
+    fitRowsToChannels(state, p, n, fileChannels);
+    for (int r = p.rowCount; r < kMaxRows; ++r)
         if (r >= n)
             p.signalName[std::size_t(r)].clear();
-    }
 
     for (int c = 0; c < kMaxChannels; ++c)
         p.channelSelected[std::size_t(c)] =

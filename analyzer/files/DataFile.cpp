@@ -12,12 +12,16 @@ namespace seiran {
 
 namespace {
 
-// Every version line the program has ever written; only the labelled ones are read here.
+// Every version line the program has ever written.
 const std::array<QString, 12> kAcceptedVersions = {
     QStringLiteral("(Ver 3.0)"), QStringLiteral("(Ver 3.1)"), QStringLiteral("(Ver 3.3)"), QStringLiteral("(Ver 3.4)"),
     QStringLiteral("(Ver 4.0)"), QStringLiteral("(Ver 4.2)"), QStringLiteral("(Ver 4.3)"), QStringLiteral("(Ver 4.4)"),
     QStringLiteral("(Ver 5.0)"), QStringLiteral("(Ver 5.2)"), QStringLiteral("(Ver 5.3)"), QStringLiteral("(Ver 5.4)"),
 };
+// Versions with 32 channels and the row sections.
+const std::array<QString, 6> kNewerVersions = {QStringLiteral("(Ver 4.3)"), QStringLiteral("(Ver 4.4)"),
+                                               QStringLiteral("(Ver 5.0)"), QStringLiteral("(Ver 5.2)"),
+                                               QStringLiteral("(Ver 5.3)"), QStringLiteral("(Ver 5.4)")};
 // Versions that keep the hardware summary four lines further down.
 const std::array<QString, 3> kShiftedVersions = {QStringLiteral("(Ver 5.2)"), QStringLiteral("(Ver 5.3)"),
                                                  QStringLiteral("(Ver 5.4)")};
@@ -149,20 +153,23 @@ bool OpenDataFile(AnalyzerState& state, int page, const QString& fileName)
             QStringLiteral("ロジアナのページでは、ﾛｼﾞｯｸｱﾅﾗｲｻﾞのファイル(.ana)を開いてください。"));
         return false;
     }
-    if (version != kVersion53 && version != kVersion54) {
-        // Files before "(Ver 5.3)" keep their fields by position; that reader is not built yet, so
-        // the page is left exactly as it was.
+    const bool labelled = version == kVersion53 || version == kVersion54;
+    if (!labelled && version != kVersion50) {
+        // The positional layouts before "(Ver 5.0)" (and the record form of "(Ver 5.2)") are not
+        // read yet, so the page is left exactly as it was.
         state.log.AddMessage(QStringLiteral("このバージョン") + version
                              + QStringLiteral("のファイルの読み込みはまだできません。"));
         return false;
     }
-    const QString refused = CheckLabelledFile(lines);
+    const QString refused = labelled ? CheckLabelledFile(lines) : CheckPositionalFile(lines);
     if (!refused.isEmpty()) {
         state.frontEnd().showError(refused);
         return false;
     }
     resetAnalogRows(state.pages[std::size_t(page)]);
-    if (!ReadAnalyzerFileLabelled(state, page, lines))
+    const bool read = labelled ? ReadAnalyzerFileLabelled(state, page, lines)
+                               : ReadAnalyzerFilePositional(state, page, lines, contains(kNewerVersions, version));
+    if (!read)
         return false;
     state.log.AddMessage(QStringLiteral("データファイルを開きました。"));
     reportHardwareDifferences(state, page, lines);

@@ -1,0 +1,111 @@
+#include "AnalyzerSettings.h"
+
+#include "FrontEnd.h"
+#include "core/AnalyzerState.h"
+#include "view/Pages.h"
+
+#include <QDir>
+
+namespace seiran {
+
+namespace {
+
+// Grid cell of each analog parameter: row 1 + analog row, column 1 (mV per count) or 2 (minimum).
+constexpr int kMvColumn = 1;
+constexpr int kMinimumColumn = 2;
+
+} // namespace
+
+AnalyzerSettingsDialog NewAnalyzerSettingsDialog()
+{
+    AnalyzerSettingsDialog d;
+    d.grid[0] = {QStringLiteral("波形番号"), QStringLiteral("mV/digit"), QStringLiteral("最小電圧 mV")};
+    d.grid[1] = {QStringLiteral("Analog1"), QStringLiteral("1"), QStringLiteral("0")};
+    d.grid[2] = {QStringLiteral("Analog2"), QStringLiteral("1"), QStringLiteral("0")};
+    return d;
+}
+
+bool OpenAnalyzerSettings(AnalyzerState& state, AnalyzerSettingsDialog& dialog)
+{
+    const int page = state.controls.currentPage;
+    if (!IsAnalyzerPage(page)) {
+        state.log.AddMessage(kNotAnalyzerPageLine);
+        return false;
+    }
+    const PageState& p = state.pages[std::size_t(page)];
+    dialog.page = page;
+    dialog.countText = QString::number(state.repeatSave.count);
+    dialog.parameterCaption = QStringLiteral("ロジアナ") + QString::number(page + 1) + QStringLiteral("のアナログ表示パラメータ設定");
+    for (int r = 0; r < kMaxAnalogRows; ++r) {
+        dialog.grid[std::size_t(1 + r)][kMvColumn] = p.analogMvPerDigitText[std::size_t(r)];
+        dialog.grid[std::size_t(1 + r)][kMinimumColumn] = p.analogMinimumText[std::size_t(r)];
+    }
+    dialog.gridEnabled = p.analogCount >= 1;
+    return true;
+}
+
+void SetRepeatSaveFolder(AnalyzerState& state, const QString& folder)
+{
+    state.repeatSave.folder = folder;
+}
+
+void SetRepeatSaveNumbered(AnalyzerState& state, bool numbered)
+{
+    state.repeatSave.numbered = numbered;
+}
+
+std::uint32_t ParseRepeatSaveCount(const QString& text)
+{
+    const QString t = text.trimmed();
+    if (t.isEmpty() || t.startsWith(QLatin1Char('-')))
+        return kDefaultRepeatSaveCount;
+    bool ok = false;
+    const qulonglong n = t.toULongLong(&ok, 10);
+    if (!ok || n > 0xFFFFFFFFULL)
+        return kDefaultRepeatSaveCount;
+    return std::uint32_t(n);
+}
+
+AnalyzerSettingsResult ApplyAnalyzerSettings(AnalyzerState& state, const AnalyzerSettingsDialog& dialog)
+{
+    AnalyzerSettingsResult result;
+    state.repeatSave.count = ParseRepeatSaveCount(dialog.countText);
+
+    const QString& folder = state.repeatSave.folder;
+    if (!QDir(folder).exists()) {
+        const bool made = !folder.isEmpty() && QDir().mkdir(folder);
+        state.log.AddMessage(QStringLiteral("フォルダ") + folder
+                             + (made ? QStringLiteral("を作成しました。") : QStringLiteral("を作成できません。")));
+    }
+
+    if (!IsAnalyzerPage(dialog.page))
+        return result;
+    PageState& p = state.pages[std::size_t(dialog.page)];
+    for (int r = 0; r < kMaxAnalogRows; ++r) {
+        p.analogMvPerDigitText[std::size_t(r)] = dialog.grid[std::size_t(1 + r)][kMvColumn];
+        p.analogMinimumText[std::size_t(r)] = dialog.grid[std::size_t(1 + r)][kMinimumColumn];
+    }
+    // All four are read before any is stored, so a bad text leaves every number as it was.
+    std::array<double, 2 * kMaxAnalogRows> numbers{};
+    const std::array<const QString*, 2 * kMaxAnalogRows> texts{&p.analogMvPerDigitText[0], &p.analogMvPerDigitText[1],
+                                                               &p.analogMinimumText[0], &p.analogMinimumText[1]};
+    for (std::size_t k = 0; k < texts.size(); ++k) {
+        bool ok = false;
+        numbers[k] = texts[k]->trimmed().toDouble(&ok);
+        if (!ok) {
+            result.conversionError = QStringLiteral("'%1' は有効な浮動小数点数値ではありません。").arg(*texts[k]);
+            state.frontEnd().showError(result.conversionError);
+            return result;
+        }
+    }
+    for (int r = 0; r < kMaxAnalogRows; ++r) {
+        p.analogMicroVoltsPerDigit[std::size_t(r)] = float(numbers[std::size_t(r)] * 1000.0);
+        p.analogMinimumMicroVolts[std::size_t(r)] = float(numbers[std::size_t(kMaxAnalogRows + r)] * 1000.0);
+    }
+    result.redraw = state.instrument.module(p.PageModule).ModuleCompressed;
+    if (result.redraw)
+        state.frontEnd().requestRedraw(dialog.page);
+    return result;
+}
+
+} // namespace seiran
