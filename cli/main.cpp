@@ -69,14 +69,22 @@ void printPages(const AnalyzerState& state)
     }
 }
 
-int runInfo(AnalyzerState& state, const QString& mode)
+// Start-up, then the mode of --mode as the hardware dialog applies it; true when the hardware
+// check of the last of them passed.
+bool startUpInMode(AnalyzerState& state, const QString& mode)
 {
     RunStartUp(state);
-    bool ok = state.log.lastLine() == kHardwareOk;
-    if (ok && !mode.isEmpty()) {
-        ChangeHardwareMode(state, mode);
-        ok = state.log.lastLine() == kHardwareOk;
-    }
+    if (state.log.lastLine() != kHardwareOk)
+        return false;
+    if (mode.isEmpty())
+        return true;
+    ChangeHardwareMode(state, mode);
+    return state.log.lastLine() == kHardwareOk;
+}
+
+int runInfo(AnalyzerState& state, const QString& mode)
+{
+    const bool ok = startUpInMode(state, mode);
     printPages(state);
     CloseProgram(state);
     return ok ? 0 : 1;
@@ -184,22 +192,27 @@ bool applyCaptureOptions(AnalyzerState& state, const CaptureOptions& options)
     return true;
 }
 
+// Start-up, the mode change of --mode, and the analyzer page the command works on; false (with a
+// message where the log has none) when any of them is not there.
+bool startUpOnPage(AnalyzerState& state, const QString& mode, int page)
+{
+    if (!startUpInMode(state, mode))
+        return false;
+    if (page < 0 || page >= state.instrument.AnalyzerPageCount) {
+        std::fprintf(stderr, "seiran-cli: page %d has no analyzer module\n", page);
+        return false;
+    }
+    state.controls.currentPage = page;
+    return true;
+}
+
 int runCapture(AnalyzerState& state, ManualClock& clock, const QString& mode, const CaptureOptions& options)
 {
-    RunStartUp(state);
-    bool ok = state.log.lastLine() == kHardwareOk;
-    if (ok && !mode.isEmpty()) {
-        ChangeHardwareMode(state, mode);
-        ok = state.log.lastLine() == kHardwareOk;
-    }
     const int page = options.page;
-    if (!ok || page < 0 || page >= state.instrument.AnalyzerPageCount) {
-        if (ok)
-            std::fprintf(stderr, "seiran-cli: page %d has no analyzer module\n", page);
+    if (!startUpOnPage(state, mode, page)) {
         CloseProgram(state);
         return 1;
     }
-    state.controls.currentPage = page;
     if (!applyCaptureOptions(state, options)) {
         CloseProgram(state);
         return 2;
@@ -228,20 +241,11 @@ int runCapture(AnalyzerState& state, ManualClock& clock, const QString& mode, co
 // save file the page is written again, which converts between the layouts and the spreadsheet.
 int runOpen(AnalyzerState& state, const QString& mode, const QString& fileName, const CaptureOptions& options)
 {
-    RunStartUp(state);
-    bool ok = state.log.lastLine() == kHardwareOk;
-    if (ok && !mode.isEmpty()) {
-        ChangeHardwareMode(state, mode);
-        ok = state.log.lastLine() == kHardwareOk;
-    }
     const int page = options.page;
-    if (!ok || page < 0 || page >= state.instrument.AnalyzerPageCount) {
-        if (ok)
-            std::fprintf(stderr, "seiran-cli: page %d has no analyzer module\n", page);
+    if (!startUpOnPage(state, mode, page)) {
         CloseProgram(state);
         return 1;
     }
-    state.controls.currentPage = page;
     if (!OpenDataFile(state, page, fileName)) {
         CloseProgram(state);
         return 1;
