@@ -212,7 +212,6 @@ void AnalyzerPanel::setUpPage(int page)
     loadCombo(m_cmbAnaZoom, controls.zoomItems);
     m_cmbAnaZoom->setEditText(controls.zoomText);
     m_edtAnaTime->setText(controls.measureTime);
-    emit fileItemsEnabledChanged(controls.fileItemsEnabled);
 
     m_gridTop = controls.gridTop;
     placeControls();

@@ -71,10 +71,6 @@ public:
     void imgWave2MouseUp(int x, int y, Qt::MouseButton button);
     void PopupImgWave2Popup(const QPoint& globalPosition);
 
-signals:
-    // Open, Save and Save As apply to bit-plane pages only.
-    void fileItemsEnabledChanged(bool enabled);
-
 protected:
     void resizeEvent(QResizeEvent* event) override;
 

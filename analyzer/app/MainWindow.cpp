@@ -1,6 +1,7 @@
 #include "MainWindow.h"
 
 #include "AnalyzerPanel.h"
+#include "AnalyzerSettingsBox.h"
 #include "DisplayBox.h"
 #include "ProgramIcon.h"
 #include "SignalGrid.h"
@@ -9,12 +10,14 @@
 #include "VersionBox.h"
 #include "core/AnalyzerState.h"
 #include "files/DisplaySettings.h"
+#include "files/FileMenu.h"
 #include "setup/StartUp.h"
 #include "view/Pages.h"
 
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QMenuBar>
@@ -36,6 +39,7 @@ namespace {
 constexpr int kDefaultWidth = 1024;
 constexpr int kDefaultHeight = 600;
 constexpr int kLogLines = 4;
+const QString kProgramCaption = QStringLiteral("Seiran");
 
 QAction* addLaterItem(QMenu* menu, const QString& caption)
 {
@@ -71,7 +75,7 @@ MainWindow::MainWindow(Clock& clock, UsbTransport& usb, const QString& programFo
     , m_usb(usb)
 {
     setObjectName(QStringLiteral("TMainForm"));
-    setWindowTitle(QStringLiteral("Seiran"));
+    setWindowTitle(kProgramCaption);
     setWindowIcon(programIcon());
     m_state->commands.setUsbTransport(&m_usb);
 
@@ -96,6 +100,7 @@ MainWindow::MainWindow(Clock& clock, UsbTransport& usb, const QString& programFo
     createMenus();
     m_splash = new SplashForm(this);
     m_displayBox = new DisplayBox(*m_state, this);
+    m_analyzerSettingsBox = new AnalyzerSettingsBox(*m_state, this);
 
     m_redrawTimer.setSingleShot(true);
     connect(&m_redrawTimer, &QTimer::timeout, this, &MainWindow::redrawTick);
@@ -111,6 +116,7 @@ MainWindow::~MainWindow()
     // These hold the state; they go before it does.
     delete m_panel;
     delete m_displayBox;
+    delete m_analyzerSettingsBox;
     delete m_splash;
 }
 
@@ -132,9 +138,17 @@ void MainWindow::createPages()
 void MainWindow::createMenus()
 {
     QMenu* file = menuBar()->addMenu(QStringLiteral("ファイル(&F)"));
-    m_mnuOpen = addLaterItem(file, QStringLiteral("開く(&O)..."));
-    m_mnuSave = addLaterItem(file, QStringLiteral("上書き保存(&S)"));
-    m_mnuSaveAs = addLaterItem(file, QStringLiteral("名前を付けて保存(&A)..."));
+    m_mnuOpen = file->addAction(QStringLiteral("開く(&O)..."));
+    m_mnuOpen->setObjectName(QStringLiteral("mnuOpen"));
+    m_mnuOpen->setShortcut(QKeySequence::Open);
+    connect(m_mnuOpen, &QAction::triggered, this, &MainWindow::mnuOpenClick);
+    m_mnuSave = file->addAction(QStringLiteral("上書き保存(&S)"));
+    m_mnuSave->setObjectName(QStringLiteral("mnuSave"));
+    m_mnuSave->setShortcut(QKeySequence::Save);
+    connect(m_mnuSave, &QAction::triggered, this, &MainWindow::mnuSaveClick);
+    m_mnuSaveAs = file->addAction(QStringLiteral("名前を付けて保存(&A)..."));
+    m_mnuSaveAs->setObjectName(QStringLiteral("mnuSaveAs"));
+    connect(m_mnuSaveAs, &QAction::triggered, this, &MainWindow::mnuSaveAsClick);
     file->addSeparator();
     addLaterItem(file, QStringLiteral("印刷(&P)..."));
     file->addSeparator();
@@ -149,7 +163,9 @@ void MainWindow::createMenus()
     addLaterItem(edit, QStringLiteral("波形コピー(&W)..."))->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_W));
 
     QMenu* settings = menuBar()->addMenu(QStringLiteral("設定(&S)"));
-    addLaterItem(settings, QStringLiteral("ロジアナ(&A)..."));
+    QAction* analyzerSettings = settings->addAction(QStringLiteral("ロジアナ(&A)..."));
+    analyzerSettings->setObjectName(QStringLiteral("mnuSettingAna"));
+    connect(analyzerSettings, &QAction::triggered, this, &MainWindow::mnuSettingAnaClick);
     QAction* display = settings->addAction(QStringLiteral("表示(&D)..."));
     display->setObjectName(QStringLiteral("mnuDisplay"));
     connect(display, &QAction::triggered, this, &MainWindow::mnuDisplayClick);
@@ -211,11 +227,11 @@ void MainWindow::loadMenuStates()
 {
     m_mnuHardware->setEnabled(m_state->controls.hardwareMenuEnabled);
     m_mnuInterface->setEnabled(m_state->controls.interfaceMenuEnabled);
-    // Open and save come with the data files; until then they stay closed on every page (the
-    // panel's fileItemsEnabledChanged says where they will be open).
-    m_mnuOpen->setEnabled(false);
-    m_mnuSave->setEnabled(false);
-    m_mnuSaveAs->setEnabled(false);
+    // The analyzer pages have their data files; the other pages get theirs with their own parts.
+    const bool files = m_state->controls.startUpDone && IsAnalyzerPage(m_state->controls.currentPage);
+    m_mnuOpen->setEnabled(files);
+    m_mnuSave->setEnabled(files);
+    m_mnuSaveAs->setEnabled(files);
 }
 
 void MainWindow::showPage(int page)
@@ -372,6 +388,39 @@ void MainWindow::mnuDisplayClick()
         // The page is shown again with its new numbering and line weight.
         showPage(m_state->controls.currentPage);
     }
+}
+
+void MainWindow::mnuSettingAnaClick()
+{
+    if (!m_analyzerSettingsBox->loadFromState())
+        return;
+    m_analyzerSettingsBox->exec();
+}
+
+void MainWindow::mnuOpenClick()
+{
+    const bool opened = seiran::mnuOpenClick(*m_state);
+    showFileCaption();
+    if (opened)
+        showPage(m_state->controls.currentPage); // the page is set up again from what was read
+}
+
+void MainWindow::mnuSaveClick()
+{
+    seiran::mnuSaveClick(*m_state);
+    showFileCaption();
+}
+
+void MainWindow::mnuSaveAsClick()
+{
+    seiran::mnuSaveAsClick(*m_state);
+    showFileCaption();
+}
+
+void MainWindow::showFileCaption()
+{
+    const QString& name = m_state->controls.fileCaption;
+    setWindowTitle(name.isEmpty() ? kProgramCaption : QDir::toNativeSeparators(name));
 }
 
 void MainWindow::mnuAboutClick()

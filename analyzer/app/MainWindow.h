@@ -26,6 +26,7 @@ class UsbTransport;
 namespace seiran::app {
 
 class AnalyzerPanel;
+class AnalyzerSettingsBox;
 class DisplayBox;
 class SplashForm;
 
@@ -55,6 +56,7 @@ public:
     QPlainTextEdit& memMessage() { return *m_memMessage; }
     SplashForm& splashForm() { return *m_splash; }
     DisplayBox& displayBox() { return *m_displayBox; }
+    AnalyzerSettingsBox& analyzerSettingsBox() { return *m_analyzerSettingsBox; }
     QAction* hardwareMenu() const { return m_mnuHardware; }
     QAction* interfaceMenu() const { return m_mnuInterface; }
 
@@ -68,6 +70,10 @@ public:
     // ---- handlers
     void PageControlChange(int tabIndex);
     void mnuDisplayClick();
+    void mnuSettingAnaClick();
+    void mnuOpenClick();
+    void mnuSaveClick();
+    void mnuSaveAsClick();
     void mnuAboutClick();
     void mnuExitClick();
 
@@ -94,6 +100,7 @@ private:
     void createPages();
     void loadPageTabs();
     void loadMenuStates();
+    void showFileCaption();
     void redrawTick();
     void scheduleRedraw();
     void repaintLogIfDue();
@@ -106,6 +113,7 @@ private:
     QPlainTextEdit* m_memMessage = nullptr;
     SplashForm* m_splash = nullptr;
     DisplayBox* m_displayBox = nullptr;
+    AnalyzerSettingsBox* m_analyzerSettingsBox = nullptr;
 
     QAction* m_mnuOpen = nullptr;
     QAction* m_mnuSave = nullptr;

@@ -56,7 +56,6 @@ AnalyzerPageControls SetUpAnalyzerPage(AnalyzerState& state, int page)
     AnalyzerPageControls controls;
     controls.samplingEdgeVisible = module.ModuleEdgeSampling;
     controls.gridTop = module.ModuleEdgeSampling ? kGridTopWithSamplingEdge : kGridTop;
-    controls.fileItemsEnabled = !p.compressed;
     controls.intervals = BuildIntervalList(page, state.pageClockPeriod(page), state.instrument.HardwareMode);
     controls.intervalIndex = std::clamp(p.intervalIndex, 0, std::max(int(controls.intervals.size()) - 1, 0));
     controls.runModes = runModeList(state, page);

@@ -24,7 +24,6 @@ struct AnalyzerPageControls {
     int gridTop = 72; // y of the signal grid, the trigger grid and the wave box
     QStringList zoomItems; // cmbAnaZoom
     QString zoomText;
-    bool fileItemsEnabled = false; // Open, Save, Save As
 };
 
 inline constexpr int kGridTop = 72;

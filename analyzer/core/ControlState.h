@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 #include <array>
 
 namespace seiran {
@@ -31,6 +33,10 @@ struct ControlState {
     bool closing = false;
     int windowHeight = 0;
     DownloadWindowState downloadWindow;
+    // The file each data page (0-8) was last saved as or opened from; empty until then.
+    std::array<QString, 9> pageFileName;
+    // The main window's caption: the last file name chosen in Save As or Open; empty at start.
+    QString fileCaption;
 };
 
 } // namespace seiran
