@@ -133,8 +133,8 @@ bool AnalyzerSettingsBox::loadFromState()
 
 void AnalyzerSettingsBox::OKBtnClick()
 {
-    // A cell still in edit holds its text in the editor: taking the focus away commits it.
-    m_ok->setFocus();
+    // A cell still in edit holds its text in its editor; leaving the cell commits it.
+    m_sgrVoltPerD->setCurrentIndex(QModelIndex());
     m_dialog.countText = m_edtAutoSaveCnt->text();
     for (int r = 1; r < AnalyzerSettingsDialog::kGridRows; ++r)
         for (int c = 1; c < AnalyzerSettingsDialog::kGridColumns; ++c)
