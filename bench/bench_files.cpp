@@ -1,5 +1,5 @@
 // Saving and opening analyzer data files of full size: a 32-channel bit-plane page of 262144
-// samples ("(Ver 5.0)", one line a sample), a 32-channel compressed page of 262144 records
+// samples ("(Ver 5.0)", one line a sample, opened again on its page), a 32-channel compressed page of 262144 records
 // ("(Ver 5.4)"), and that record file opened onto a bit-plane page, where it is expanded into
 // samples. Each run writes or reads one whole file in a temporary folder; the counters give the
 // file size.
@@ -92,6 +92,27 @@ void SaveVersion54(benchmark::State& s)
     s.SetItemsProcessed(s.iterations() * kSamples);
 }
 
+// The sample file opened again on its bit-plane page.
+void OpenVersion50(benchmark::State& s)
+{
+    Bench b(false);
+    const QString file = b.path("planes.ana");
+    SaveDataFile(b.state, 0, file);
+    auto lastWord = [&b] { return b.state.pages[0].sampleBits.words(kChannels - 1).back(); };
+    const std::uint64_t saved = lastWord();
+    for (auto _ : s) {
+        s.PauseTiming();
+        b.state.pages[0].sampleBits.words(kChannels - 1).back() = 0; // the open must bring it back
+        s.ResumeTiming();
+        const bool ok = OpenDataFile(b.state, 0, file);
+        if (!ok || lastWord() != saved)
+            s.SkipWithError("the file was not read whole");
+        b.state.log.clear();
+    }
+    reportSize(s, file);
+    s.SetItemsProcessed(s.iterations() * kSamples);
+}
+
 // compressedTarget: the record file opened on a compressed page, else on a bit-plane page.
 void OpenVersion54(benchmark::State& s, bool compressedTarget)
 {
@@ -116,6 +137,7 @@ void OpenVersion54(benchmark::State& s, bool compressedTarget)
 
 BENCHMARK(SaveVersion50)->Unit(benchmark::kMillisecond);
 BENCHMARK(SaveVersion54)->Unit(benchmark::kMillisecond);
+BENCHMARK(OpenVersion50)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(OpenVersion54, CompressedPage, true)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(OpenVersion54, BitPlanePage, false)->Unit(benchmark::kMillisecond);
 BENCHMARK_MAIN();

@@ -23,6 +23,14 @@ QStringEncoder makeEncoder()
     return QStringEncoder(kCodecName, QStringEncoder::Flag::Stateless);
 }
 
+bool isAscii(QStringView text)
+{
+    for (const QChar c : text)
+        if (c.unicode() >= 0x80)
+            return false;
+    return true;
+}
+
 bool isLeadByte(unsigned char byte)
 {
     return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
@@ -148,11 +156,23 @@ TextLines readCp932Lines(const QString& path)
 TextFileError writeCp932Lines(const QString& path, const QStringList& lines)
 {
     QByteArray bytes;
+    qsizetype expected = 0;
+    for (const QString& line : lines)
+        expected += line.size() + 2;
+    bytes.reserve(expected);
+    // One converter for the whole file (opening one costs more than most lines); lines of plain
+    // ASCII, the bulk of a data file, are the same bytes in CP932 and are copied.
+    QStringEncoder encoder = makeEncoder();
     for (qsizetype lineIndex = 0; lineIndex < lines.size(); ++lineIndex) {
         const QString& line = lines[lineIndex];
-        int badIndex = -1;
-        const std::optional<QByteArray> encoded = encodeCp932(line, &badIndex);
-        if (!encoded) {
+        if (isAscii(line)) {
+            bytes += line.toLatin1();
+            bytes += "\r\n";
+            continue;
+        }
+        const QByteArray encoded = encoder.encode(line);
+        if (encoder.hasError()) {
+            const int badIndex = firstUnencodable(line);
             TextFileError error = fileError(TextFileErrorKind::Unencodable, path, QString());
             error.line = int(lineIndex);
             error.column = badIndex;
@@ -163,7 +183,7 @@ TextFileError writeCp932Lines(const QString& path, const QStringList& lines)
             }
             return error;
         }
-        bytes += *encoded;
+        bytes += encoded;
         bytes += "\r\n";
     }
 

@@ -12,6 +12,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <array>
 
 namespace seiran::app {
@@ -21,6 +22,7 @@ namespace {
 constexpr int kGridWidth = 230;
 constexpr std::array<int, AnalyzerSettingsDialog::kGridColumns> kColumnWidths{64, 80, 80};
 constexpr int kGridRowHeight = 22;
+constexpr int kCellPadding = 12;
 const QColor kDisabledGrid(192, 192, 192);
 
 } // namespace
@@ -57,11 +59,6 @@ AnalyzerSettingsBox::AnalyzerSettingsBox(AnalyzerState& state, QWidget* parent)
     grid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     grid->setEditTriggers(QAbstractItemView::AllEditTriggers);
     grid->setSelectionMode(QAbstractItemView::SingleSelection);
-    for (int c = 0; c < AnalyzerSettingsDialog::kGridColumns; ++c)
-        grid->setColumnWidth(c, kColumnWidths[std::size_t(c)]);
-    for (int r = 0; r < AnalyzerSettingsDialog::kGridRows; ++r)
-        grid->setRowHeight(r, kGridRowHeight);
-    grid->setFixedSize(kGridWidth, AnalyzerSettingsDialog::kGridRows * kGridRowHeight + 2 * grid->frameWidth());
     for (int r = 0; r < AnalyzerSettingsDialog::kGridRows; ++r) {
         for (int c = 0; c < AnalyzerSettingsDialog::kGridColumns; ++c) {
             auto* item = new QTableWidgetItem(m_dialog.grid[std::size_t(r)][std::size_t(c)]);
@@ -72,6 +69,20 @@ AnalyzerSettingsBox::AnalyzerSettingsBox(AnalyzerState& state, QWidget* parent)
             grid->setItem(r, c, item);
         }
     }
+    // The columns have their classic widths, widened where this system's font needs more room
+    // for a caption.
+    int gridWidth = 2 * grid->frameWidth();
+    for (int c = 0; c < AnalyzerSettingsDialog::kGridColumns; ++c) {
+        int width = kColumnWidths[std::size_t(c)];
+        for (int r = 0; r < AnalyzerSettingsDialog::kGridRows; ++r)
+            width = std::max(width, grid->fontMetrics().horizontalAdvance(grid->item(r, c)->text()) + kCellPadding);
+        grid->setColumnWidth(c, width);
+        gridWidth += width;
+    }
+    for (int r = 0; r < AnalyzerSettingsDialog::kGridRows; ++r)
+        grid->setRowHeight(r, kGridRowHeight);
+    grid->setFixedSize(std::max(kGridWidth, gridWidth),
+                       AnalyzerSettingsDialog::kGridRows * kGridRowHeight + 2 * grid->frameWidth());
 
     auto* count = new QHBoxLayout;
     count->addWidget(m_edtAutoSaveCnt);

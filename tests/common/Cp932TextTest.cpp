@@ -56,8 +56,9 @@ TEST_F(Cp932TextTest, WritesCp932BytesWithCrLfAfterEveryLine)
 {
     ASSERT_TRUE(m_dir.isValid());
     const QString path = pathOf(u"bytes.txt"_qs);
-    ASSERT_TRUE(writeCp932Lines(path, {u"A～"_qs, u"①ｸ"_qs, u"あ"_qs}).ok());
-    EXPECT_EQ(readBytes(path), QByteArray("A\x81\x60\r\n\x87\x40\xB8\r\n\x82\xA0\r\n"));
+    ASSERT_TRUE(writeCp932Lines(path, {u"A～"_qs, u"①ｸ"_qs, u"C:\\d~"_qs, u"あ"_qs}).ok());
+    EXPECT_EQ(readBytes(path), QByteArray("A\x81\x60\r\n\x87\x40\xB8\r\nC:\\d~\r\n\x82\xA0\r\n"));
+    EXPECT_EQ(encodeCp932(u"C:\\d~"_qs), QByteArray("C:\\d~")) << "ASCII lines are copied as the converter would write them";
 
     // A second write replaces the whole file, not just its start.
     ASSERT_TRUE(writeCp932Lines(path, {u"B"_qs}).ok());
