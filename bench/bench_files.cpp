@@ -72,20 +72,11 @@ void reportSize(benchmark::State& s, const QString& file)
     s.counters["file_bytes"] = double(QFileInfo(file).size());
 }
 
-void SaveVersion50(benchmark::State& s)
+// compressed: the record file of a compressed page, else the sample file of a bit-plane page.
+void Save(benchmark::State& s, bool compressed)
 {
-    Bench b(false);
-    const QString file = b.path("planes.ana");
-    for (auto _ : s)
-        benchmark::DoNotOptimize(SaveDataFile(b.state, 0, file));
-    reportSize(s, file);
-    s.SetItemsProcessed(s.iterations() * kSamples);
-}
-
-void SaveVersion54(benchmark::State& s)
-{
-    Bench b(true);
-    const QString file = b.path("records.ana");
+    Bench b(compressed);
+    const QString file = b.path(compressed ? "records.ana" : "planes.ana");
     for (auto _ : s)
         benchmark::DoNotOptimize(SaveDataFile(b.state, 0, file));
     reportSize(s, file);
@@ -135,8 +126,8 @@ void OpenVersion54(benchmark::State& s, bool compressedTarget)
 
 } // namespace
 
-BENCHMARK(SaveVersion50)->Unit(benchmark::kMillisecond);
-BENCHMARK(SaveVersion54)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(Save, Version50, false)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(Save, Version54, true)->Unit(benchmark::kMillisecond);
 BENCHMARK(OpenVersion50)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(OpenVersion54, CompressedPage, true)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(OpenVersion54, BitPlanePage, false)->Unit(benchmark::kMillisecond);
