@@ -3,7 +3,6 @@
 #include "core/AnalyzerState.h"
 
 #include <QCheckBox>
-#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -50,7 +49,7 @@ AnalyzerSettingsBox::AnalyzerSettingsBox(AnalyzerState& state, QWidget* parent)
     m_lblVoltPerD->setObjectName(QStringLiteral("lblVoltPerD"));
     m_ok->setDefault(true);
 
-    // The grid: row 0 and column 0 are captions, the four parameter cells are always in edit.
+    // The grid: row 0 and column 0 are captions; the four parameter cells edit on any key or click.
     QTableWidget* grid = m_sgrVoltPerD;
     grid->setObjectName(QStringLiteral("sgrVoltPerD"));
     grid->horizontalHeader()->hide();
@@ -150,7 +149,8 @@ void AnalyzerSettingsBox::OKBtnClick()
     for (int r = 1; r < AnalyzerSettingsDialog::kGridRows; ++r)
         for (int c = 1; c < AnalyzerSettingsDialog::kGridColumns; ++c)
             m_dialog.grid[std::size_t(r)][std::size_t(c)] = m_sgrVoltPerD->item(r, c)->text();
-    m_result = ApplyAnalyzerSettings(m_state, m_dialog);
+    // The page is redrawn and a bad number shown by the core.
+    ApplyAnalyzerSettings(m_state, m_dialog);
     accept();
 }
 

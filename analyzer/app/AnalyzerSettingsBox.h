@@ -35,15 +35,12 @@ public:
     QTableWidget* sgrVoltPerD() const { return m_sgrVoltPerD; }
     QPushButton* okButton() const { return m_ok; }
     QPushButton* cancelButton() const { return m_cancel; }
-    // What the last OK did (redraw wanted, conversion error).
-    const AnalyzerSettingsResult& lastResult() const { return m_result; }
 
 private:
     void OKBtnClick();
 
     AnalyzerState& m_state;
     AnalyzerSettingsDialog m_dialog = NewAnalyzerSettingsDialog();
-    AnalyzerSettingsResult m_result;
     QLineEdit* m_edtAutoSaveCnt;
     QLineEdit* m_edtAutoSaveDir;
     QCheckBox* m_chkboxAddSeqNo;

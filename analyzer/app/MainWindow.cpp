@@ -227,8 +227,7 @@ void MainWindow::loadMenuStates()
 {
     m_mnuHardware->setEnabled(m_state->controls.hardwareMenuEnabled);
     m_mnuInterface->setEnabled(m_state->controls.interfaceMenuEnabled);
-    // The analyzer pages have their data files; the other pages get theirs with their own parts.
-    const bool files = m_state->controls.startUpDone && IsAnalyzerPage(m_state->controls.currentPage);
+    const bool files = m_state->controls.startUpDone && PageHasDataFile(m_state->controls.currentPage);
     m_mnuOpen->setEnabled(files);
     m_mnuSave->setEnabled(files);
     m_mnuSaveAs->setEnabled(files);

@@ -126,12 +126,18 @@ bool SaveDataFile(AnalyzerState& state, int page, const QString& fileName)
     return true;
 }
 
+bool RefuseLoadWhileRunning(AnalyzerState& state, int page)
+{
+    if (!state.pages[std::size_t(page)].running)
+        return false;
+    state.log.AddMessage(QStringLiteral("測定中の読み込みはできません。"));
+    return true;
+}
+
 bool OpenDataFile(AnalyzerState& state, int page, const QString& fileName)
 {
-    if (state.pages[std::size_t(page)].running) {
-        state.log.AddMessage(QStringLiteral("測定中の読み込みはできません。"));
+    if (RefuseLoadWhileRunning(state, page))
         return false;
-    }
     const TextLines file = readCp932Lines(fileName);
     if (!file.ok()) {
         state.frontEnd().showError(readErrorText(file.error));

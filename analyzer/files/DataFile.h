@@ -11,6 +11,9 @@ class AnalyzerState;
 // (with the error box shown) when the file could not be written.
 bool SaveDataFile(AnalyzerState& state, int page, const QString& fileName);
 
+// A page that is capturing takes no file: logs the refusal and returns true when the page runs.
+bool RefuseLoadWhileRunning(AnalyzerState& state, int page);
+
 // Opens fileName into analyzer page `page` (0-3) with every check and message. True when the
 // page was loaded; false when the file was refused or could not be read (the page is unchanged).
 bool OpenDataFile(AnalyzerState& state, int page, const QString& fileName);

@@ -50,12 +50,11 @@ FileDialogRequest preset(int page, const QStringList& filters, bool withSuffix)
     return r;
 }
 
-// Only the analyzer pages have data files so far.
-bool hasDataFile(int page) { return IsAnalyzerPage(page); }
-
 QString& fileNameOf(AnalyzerState& state, int page) { return state.controls.pageFileName[std::size_t(page)]; }
 
 } // namespace
+
+bool PageHasDataFile(int page) { return IsAnalyzerPage(page); }
 
 FileDialogRequest SaveDialogPreset(int page) { return preset(page, kSaveFilters, true); }
 
@@ -64,7 +63,7 @@ FileDialogRequest OpenDialogPreset(int page) { return preset(page, kOpenFilters,
 bool mnuSaveClick(AnalyzerState& state)
 {
     const int page = state.controls.currentPage;
-    if (!hasDataFile(page))
+    if (!PageHasDataFile(page))
         return false;
     const QString& name = fileNameOf(state, page);
     if (name.isEmpty())
@@ -75,7 +74,7 @@ bool mnuSaveClick(AnalyzerState& state)
 bool mnuSaveAsClick(AnalyzerState& state)
 {
     const int page = state.controls.currentPage;
-    if (!hasDataFile(page))
+    if (!PageHasDataFile(page))
         return false;
     const QString chosen = state.frontEnd().chooseSaveFile(SaveDialogPreset(page));
     if (chosen.isEmpty())
@@ -88,12 +87,10 @@ bool mnuSaveAsClick(AnalyzerState& state)
 bool mnuOpenClick(AnalyzerState& state)
 {
     const int page = state.controls.currentPage;
-    if (!hasDataFile(page))
+    if (!PageHasDataFile(page))
         return false;
-    if (state.pages[std::size_t(page)].running) {
-        state.log.AddMessage(QStringLiteral("測定中の読み込みはできません。"));
+    if (RefuseLoadWhileRunning(state, page))
         return false;
-    }
     const QString chosen = state.frontEnd().chooseOpenFile(OpenDialogPreset(page));
     if (chosen.isEmpty())
         return false;

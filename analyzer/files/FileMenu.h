@@ -6,6 +6,9 @@ namespace seiran {
 
 class AnalyzerState;
 
+// The pages whose data can be saved and opened so far: the analyzer pages.
+bool PageHasDataFile(int page);
+
 // The file dialogs of the File menu, preset for a page: analyzer pages "*.ana", generator pages
 // "*.gen", the protocol page "*.doc", each with its filter chosen first.
 FileDialogRequest SaveDialogPreset(int page);
