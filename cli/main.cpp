@@ -2,6 +2,8 @@
 // UTF-8, one per line, as they are written.
 
 #include "CliFrontEnd.h"
+#include "CliOptions.h"
+#include "FileFit.h"
 #include "LibusbPath.h"
 #include "ManualClock.h"
 #include "SimulatedInstrument.h"
@@ -22,7 +24,10 @@
 #include <QCoreApplication>
 
 #include <cstdio>
+#include <cstdlib>
+#include <limits>
 #include <memory>
+#include <optional>
 
 using namespace seiran;
 
@@ -71,23 +76,41 @@ void printPages(const AnalyzerState& state)
 
 // Start-up, then the mode of --mode as the hardware dialog applies it; true when the hardware
 // check of the last of them passed.
-bool startUpInMode(AnalyzerState& state, const QString& mode)
+// "auto" (open only) leaves the mode to the file.
+const QString kAutoMode = QStringLiteral("auto");
+
+// Exit statuses: 0 done, 1 the instrument, the file or the capture failed, 2 the command line
+// asked for something that does not exist.
+constexpr int kFailed = 1;
+constexpr int kUsage = 2;
+
+// Start-up, then the mode of --mode as the hardware dialog applies it: 0 when the hardware check
+// of the last of them passed, else the exit status.
+int startUpInMode(AnalyzerState& state, const QString& mode)
 {
     RunStartUp(state);
     if (state.log.lastLine() != kHardwareOk)
-        return false;
-    if (mode.isEmpty())
-        return true;
+        return kFailed;
+    if (mode.isEmpty() || mode == kAutoMode)
+        return 0;
+    const QStringList modes = hardwareModes(state.device.DeviceType);
+    if (!modes.contains(mode)) {
+        std::fprintf(stderr, "seiran-cli: %s has no hardware mode '%s'; its modes: %s\n",
+                     modelName(state.device.DeviceType).toUtf8().constData(), mode.toUtf8().constData(),
+                     modes.isEmpty() ? "none (the mode is fixed)" : modes.join(QStringLiteral(" | ")).toUtf8().constData());
+        return kUsage;
+    }
     ChangeHardwareMode(state, mode);
-    return state.log.lastLine() == kHardwareOk;
+    return state.log.lastLine() == kHardwareOk ? 0 : kFailed;
 }
 
 int runInfo(AnalyzerState& state, const QString& mode)
 {
-    const bool ok = startUpInMode(state, mode);
-    printPages(state);
+    const int status = startUpInMode(state, mode);
+    if (status != kUsage)
+        printPages(state);
     CloseProgram(state);
-    return ok ? 0 : 1;
+    return status;
 }
 
 struct CaptureOptions {
@@ -149,31 +172,61 @@ void printCaptureSummary(const AnalyzerState& state, int page)
     }
 }
 
+// The trigger conditions in effect, as RUN will send them: "position=中央 CH0=Rise CH4=Fall".
+void printTriggerConditions(const AnalyzerState& state, int page)
+{
+    const PageState& p = state.pages[std::size_t(page)];
+    QString text = QStringLiteral("trigger position=") + p.triggerText[0];
+    int conditions = 0;
+    for (int c = 0; c < p.channelCount; ++c) {
+        const QString& condition = p.triggerText[std::size_t(1 + c)];
+        if (condition.isEmpty() || condition == QStringLiteral("-"))
+            continue;
+        text += QStringLiteral(" CH%1=%2").arg(c + state.settings.channelOrigin).arg(condition);
+        ++conditions;
+    }
+    if (conditions == 0)
+        text += QStringLiteral(" (no channel conditions: triggers at once)");
+    std::printf("%s\n", text.toUtf8().constData());
+}
+
+// Sets the page up as the options say; false (after a message naming what is accepted) when an
+// option names something the page does not have.
 bool applyCaptureOptions(AnalyzerState& state, const CaptureOptions& options)
 {
     const int page = options.page;
     PageState& p = state.pages[std::size_t(page)];
     if (!options.interval.isEmpty()) {
         const QStringList intervals = BuildIntervalList(page, state.pageClockPeriod(page), state.instrument.HardwareMode);
-        const int index = int(intervals.indexOf(options.interval));
+        const int index = cli::findInterval(intervals, options.interval);
         if (index < 0) {
-            std::fprintf(stderr, "seiran-cli: no interval '%s' on this page (%s)\n", options.interval.toUtf8().constData(),
-                         intervals.join(QLatin1Char(' ')).toUtf8().constData());
+            std::fprintf(stderr, "seiran-cli: no interval '%s' on this page; accepted: %s (also spelt 10ns, 1us, 1µs)\n",
+                         options.interval.toUtf8().constData(), intervals.join(QLatin1Char(' ')).toUtf8().constData());
             return false;
         }
         cmbAnaIntervalChange(state, page, index);
     }
     bool triggersChanged = false;
+    static const QStringList kConditions{"Rise", "Fall", "Either", "H", "L", "-"};
+    const int origin = state.settings.channelOrigin;
+    // "none" starts from no conditions wherever it stands among the --trigger options.
+    if (options.triggers.contains(QStringLiteral("none"))) {
+        for (int c = 0; c < kMaxChannels; ++c)
+            p.triggerText[std::size_t(1 + c)] = QStringLiteral("-");
+        triggersChanged = true;
+    }
     for (const QString& t : options.triggers) {
+        if (t == QStringLiteral("none"))
+            continue;
         const int eq = int(t.indexOf(QLatin1Char('=')));
-        bool ok = false;
-        const int channel = t.left(eq).toInt(&ok) - state.settings.channelOrigin;
-        static const QStringList kConditions{"Rise", "Fall", "Either", "H", "L", "-"};
-        if (eq < 0 || !ok || channel < 0 || channel >= p.channelCount || !kConditions.contains(t.mid(eq + 1))) {
-            std::fprintf(stderr, "seiran-cli: bad trigger '%s' (CH=Rise|Fall|Either|H|L|-)\n", t.toUtf8().constData());
+        const std::optional<int> number =
+            eq < 0 ? std::nullopt : cli::parseBoundedInt(t.left(eq), origin, origin + p.channelCount - 1);
+        if (!number || !kConditions.contains(t.mid(eq + 1))) {
+            std::fprintf(stderr, "seiran-cli: bad trigger '%s': CH=Rise|Fall|Either|H|L|- with CH from %d to %d, or none\n",
+                         t.toUtf8().constData(), origin, origin + p.channelCount - 1);
             return false;
         }
-        p.triggerText[std::size_t(1 + channel)] = t.mid(eq + 1);
+        p.triggerText[std::size_t(1 + *number - origin)] = t.mid(eq + 1);
         triggersChanged = true;
     }
     if (!options.position.isEmpty()) {
@@ -183,8 +236,10 @@ bool applyCaptureOptions(AnalyzerState& state, const CaptureOptions& options)
     if (triggersChanged)
         SendTriggerSettings(state, page);
     if (!options.runMode.isEmpty()) {
-        if (!runModeList(state, page).contains(options.runMode)) {
-            std::fprintf(stderr, "seiran-cli: no run mode '%s' on this page\n", options.runMode.toUtf8().constData());
+        const QStringList modes = runModeList(state, page);
+        if (!modes.contains(options.runMode)) {
+            std::fprintf(stderr, "seiran-cli: no run mode '%s' on this page; accepted: %s\n",
+                         options.runMode.toUtf8().constData(), modes.join(QLatin1Char(' ')).toUtf8().constData());
             return false;
         }
         cmbRunModeChange(state, page, options.runMode);
@@ -192,31 +247,33 @@ bool applyCaptureOptions(AnalyzerState& state, const CaptureOptions& options)
     return true;
 }
 
-// Start-up, the mode change of --mode, and the analyzer page the command works on; false (with a
-// message where the log has none) when any of them is not there.
-bool startUpOnPage(AnalyzerState& state, const QString& mode, int page)
+// Start-up, the mode change of --mode, and the analyzer page the command works on: 0, or the
+// exit status (with a message where the log has none).
+int startUpOnPage(AnalyzerState& state, const QString& mode, int page)
 {
-    if (!startUpInMode(state, mode))
-        return false;
-    if (page < 0 || page >= state.instrument.AnalyzerPageCount) {
-        std::fprintf(stderr, "seiran-cli: page %d has no analyzer module\n", page);
-        return false;
+    if (const int status = startUpInMode(state, mode); status != 0)
+        return status;
+    if (page >= state.instrument.AnalyzerPageCount) {
+        std::fprintf(stderr, "seiran-cli: page %d has no analyzer module in this mode (pages 0 to %d)\n", page,
+                     state.instrument.AnalyzerPageCount - 1);
+        return kUsage;
     }
     state.controls.currentPage = page;
-    return true;
+    return 0;
 }
 
 int runCapture(AnalyzerState& state, ManualClock& clock, const QString& mode, const CaptureOptions& options)
 {
     const int page = options.page;
-    if (!startUpOnPage(state, mode, page)) {
+    if (const int status = startUpOnPage(state, mode, page); status != 0) {
         CloseProgram(state);
-        return 1;
+        return status;
     }
     if (!applyCaptureOptions(state, options)) {
         CloseProgram(state);
-        return 2;
+        return kUsage;
     }
+    printTriggerConditions(state, page);
 
     StartCapture(state, page);
     const auto idle = [&] { return !anyPageBusy(state); };
@@ -232,28 +289,94 @@ int runCapture(AnalyzerState& state, ManualClock& clock, const QString& mode, co
         clock.runUntil(idle, kLimitMs);
     }
     printCaptureSummary(state, page);
+    const bool held = state.pages[std::size_t(page)].hasData;
+    if (!held)
+        std::fprintf(stderr, "seiran-cli: the page holds no capture\n");
     const bool saved = options.saveFile.isEmpty() || SaveDataFile(state, page, options.saveFile);
     CloseProgram(state);
-    return state.pages[std::size_t(page)].hasData && saved ? 0 : 1;
+    return held && saved ? 0 : kFailed;
 }
 
 // Starts up, reads a data file onto the page and prints the same summary as a capture; with a
 // save file the page is written again, which converts between the layouts and the spreadsheet.
+// A file the page cannot show whole (channels or samples dropped, another clock) is shown as far
+// as it goes and fails the command; --mode auto first looks for a mode whose page holds it.
 int runOpen(AnalyzerState& state, const QString& mode, const QString& fileName, const CaptureOptions& options)
 {
     const int page = options.page;
-    if (!startUpOnPage(state, mode, page)) {
+    if (const int status = startUpOnPage(state, mode, page); status != 0) {
         CloseProgram(state);
-        return 1;
+        return status;
     }
-    if (!OpenDataFile(state, page, fileName)) {
+    const cli::FileShape shape = cli::describeDataFile(fileName);
+    if (shape.read && mode == kAutoMode) {
+        const QString before = state.instrument.HardwareMode;
+        if (!cli::chooseModeForFile(state, page, shape))
+            std::fprintf(stderr, "seiran-cli: no hardware mode of %s holds this file whole\n",
+                         modelName(state.device.DeviceType).toUtf8().constData());
+        std::printf("mode=%s%s\n", state.instrument.HardwareMode.toUtf8().constData(),
+                    state.instrument.HardwareMode == before ? " (kept)" : "");
+    }
+    if (page >= state.instrument.AnalyzerPageCount) {
+        std::fprintf(stderr, "seiran-cli: page %d has no analyzer module in this mode\n", page);
         CloseProgram(state);
-        return 1;
+        return kFailed;
+    }
+    const auto opened = OpenDataFile(state, page, fileName);
+    if (!opened) {
+        CloseProgram(state);
+        return kFailed;
     }
     printCaptureSummary(state, page);
+    bool whole = true;
+    for (const QString& why : cli::misfits(state, page, shape)) {
+        std::fprintf(stderr, "seiran-cli: %s\n", why.toUtf8().constData());
+        whole = false;
+    }
+    if (!whole && mode != kAutoMode)
+        std::fprintf(stderr, "seiran-cli: the page does not show the file as it was captured; "
+                             "--mode auto picks a hardware mode that does\n");
     const bool saved = options.saveFile.isEmpty() || SaveDataFile(state, page, options.saveFile);
     CloseProgram(state);
-    return saved ? 0 : 1;
+    return whole && saved ? 0 : kFailed;
+}
+
+// The value of an option that must be a whole number in [min, max]; exits with a message when it
+// is not.
+int boundedOption(const QCommandLineParser& parser, const QString& name, int min, int max, int fallback)
+{
+    if (!parser.isSet(name))
+        return fallback;
+    const QString text = parser.value(name);
+    const std::optional<int> value = cli::parseBoundedInt(text, min, max);
+    if (!value) {
+        std::fprintf(stderr, "seiran-cli: --%s takes a whole number from %d to %d, not '%s'\n",
+                     name.toUtf8().constData(), min, max, text.toUtf8().constData());
+        std::exit(kUsage);
+    }
+    return *value;
+}
+
+// The options of capture and open, checked for what can be checked before start-up.
+CaptureOptions captureOptions(const QCommandLineParser& parser)
+{
+    CaptureOptions options;
+    options.page = boundedOption(parser, QStringLiteral("page"), 0, kAnalyzerPageCount - 1, 0);
+    options.interval = parser.value(QStringLiteral("interval"));
+    options.triggers = parser.values(QStringLiteral("trigger"));
+    if (parser.isSet(QStringLiteral("position"))) {
+        const QString text = parser.value(QStringLiteral("position"));
+        options.position = cli::triggerPositionText(text);
+        if (options.position.isEmpty()) {
+            std::fprintf(stderr, "seiran-cli: no trigger position '%s'; accepted: %s\n", text.toUtf8().constData(),
+                         cli::triggerPositionChoices().toUtf8().constData());
+            std::exit(kUsage);
+        }
+    }
+    options.runMode = parser.value(QStringLiteral("run-mode"));
+    options.stopAfterMs = boundedOption(parser, QStringLiteral("stop-after"), 0, std::numeric_limits<int>::max(), -1);
+    options.saveFile = parser.value(QStringLiteral("save"));
+    return options;
 }
 
 } // namespace
@@ -269,17 +392,35 @@ int main(int argc, char* argv[])
     parser.addOption({QStringLiteral("simulate"),
                       QStringLiteral("Use the simulated instrument of this type (1 to 13, or a model name such as TK-C4)."),
                       QStringLiteral("MODEL")});
-    parser.addOption({QStringLiteral("mode"), QStringLiteral("Change to this hardware mode after start-up."),
+    parser.addOption({QStringLiteral("mode"),
+                      QStringLiteral("Change to this hardware mode after start-up; open: auto picks a mode whose page holds the file."),
                       QStringLiteral("MODE")});
-    parser.addOption({QStringLiteral("page"), QStringLiteral("capture: the analyzer page, 0 to 3."), QStringLiteral("P"), QStringLiteral("0")});
-    parser.addOption({QStringLiteral("interval"), QStringLiteral("capture: the sampling interval as the list shows it (10nS)."), QStringLiteral("TEXT")});
-    parser.addOption({QStringLiteral("trigger"), QStringLiteral("capture: a channel condition, CH=Rise|Fall|Either|H|L|- (repeatable)."), QStringLiteral("CH=COND")});
-    parser.addOption({QStringLiteral("position"), QStringLiteral("capture: the trigger position, 左, 中央 or 右."), QStringLiteral("POS")});
+    parser.addOption({QStringLiteral("page"), QStringLiteral("capture, open: the analyzer page, 0 to 3."), QStringLiteral("P"), QStringLiteral("0")});
+    parser.addOption({QStringLiteral("interval"), QStringLiteral("capture: the sampling interval as the list shows it (10nS), or 10ns, 1us, 1µs."), QStringLiteral("TEXT")});
+    parser.addOption({QStringLiteral("trigger"), QStringLiteral("capture: a channel condition, CH=Rise|Fall|Either|H|L|- (repeatable); none starts from no conditions."), QStringLiteral("CH=COND")});
+    parser.addOption({QStringLiteral("position"), QStringLiteral("capture: the trigger position, 左, 中央 or 右 (left, center, right)."), QStringLiteral("POS")});
     parser.addOption({QStringLiteral("run-mode"), QStringLiteral("capture: the run mode (シングル, リピート, ...)."), QStringLiteral("TEXT")});
     parser.addOption({QStringLiteral("stop-after"), QStringLiteral("capture: press STOP after this many milliseconds."), QStringLiteral("MS")});
     parser.addOption({QStringLiteral("save"), QStringLiteral("capture, open: write the page to this data file afterwards (.ana, or .csv)."), QStringLiteral("FILE")});
     parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("info (default), capture, or open FILE"));
     parser.process(app);
+
+    const QStringList args = parser.positionalArguments();
+    const QString command = args.isEmpty() ? QStringLiteral("info") : args.first();
+    const QString mode = parser.value(QStringLiteral("mode"));
+    if (command != QLatin1String("info") && command != QLatin1String("capture") && command != QLatin1String("open")) {
+        std::fprintf(stderr, "seiran-cli: unknown command '%s' (info, capture, open FILE)\n", command.toUtf8().constData());
+        return kUsage;
+    }
+    if (command == QLatin1String("open") && args.size() != 2) {
+        std::fprintf(stderr, "seiran-cli: open takes one data file\n");
+        return kUsage;
+    }
+    if (mode == kAutoMode && command != QLatin1String("open")) {
+        std::fprintf(stderr, "seiran-cli: --mode auto needs a file to fit: use it with open\n");
+        return kUsage;
+    }
+    const CaptureOptions options = captureOptions(parser);
 
     ManualClock clock;
     cli::CliFrontEnd frontEnd;
@@ -292,7 +433,7 @@ int main(int argc, char* argv[])
         if (type == 0) {
             std::fprintf(stderr, "seiran-cli: no simulated instrument '%s' (1 to 13 or a model name)\n",
                          model.toUtf8().constData());
-            return 2;
+            return kUsage;
         }
         usb = sim::makeSimulatedInstrument(type, &clock);
     } else {
@@ -300,32 +441,9 @@ int main(int argc, char* argv[])
     }
     state.commands.setUsbTransport(usb.get());
 
-    const QStringList args = parser.positionalArguments();
-    const QString command = args.isEmpty() ? QStringLiteral("info") : args.first();
     if (command == QLatin1String("info"))
-        return runInfo(state, parser.value(QStringLiteral("mode")));
-    if (command == QLatin1String("capture")) {
-        CaptureOptions options;
-        options.page = parser.value(QStringLiteral("page")).toInt();
-        options.interval = parser.value(QStringLiteral("interval"));
-        options.triggers = parser.values(QStringLiteral("trigger"));
-        options.position = parser.value(QStringLiteral("position"));
-        options.runMode = parser.value(QStringLiteral("run-mode"));
-        if (parser.isSet(QStringLiteral("stop-after")))
-            options.stopAfterMs = parser.value(QStringLiteral("stop-after")).toInt();
-        options.saveFile = parser.value(QStringLiteral("save"));
-        return runCapture(state, clock, parser.value(QStringLiteral("mode")), options);
-    }
-    if (command == QLatin1String("open")) {
-        if (args.size() != 2) {
-            std::fprintf(stderr, "seiran-cli: open takes one data file\n");
-            return 2;
-        }
-        CaptureOptions options;
-        options.page = parser.value(QStringLiteral("page")).toInt();
-        options.saveFile = parser.value(QStringLiteral("save"));
-        return runOpen(state, parser.value(QStringLiteral("mode")), args[1], options);
-    }
-    std::fprintf(stderr, "seiran-cli: unknown command '%s'\n", command.toUtf8().constData());
-    return 2;
+        return runInfo(state, mode);
+    if (command == QLatin1String("capture"))
+        return runCapture(state, clock, mode, options);
+    return runOpen(state, mode, args[1], options);
 }
