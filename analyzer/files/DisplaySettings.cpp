@@ -49,10 +49,9 @@ void displayOKBtnClick(AnalyzerState& state)
     const int page = state.controls.currentPage;
     state.displayDialog.visible = false;
     if (!originOf(state.displayDialog.originText))
-        state.log.AddMessage(QStringLiteral("チャンネル番号の表示「%1」は%2～%3の数ではないので、0からにしました。")
-                                 .arg(state.displayDialog.originText)
-                                 .arg(kMinChannelOrigin)
-                                 .arg(kMaxChannelOrigin));
+        state.log.AddMessage(QStringLiteral("チャンネル番号の表示「") + state.displayDialog.originText + QStringLiteral("」は")
+                             + QString::number(kMinChannelOrigin) + QStringLiteral("～") + QString::number(kMaxChannelOrigin)
+                             + QStringLiteral("の数ではないので、0からにしました。"));
 
     if (s.channelOrigin != s.committedChannelOrigin) {
         // The state display ranges are shown in channel numbers: they move with the origin. Only a

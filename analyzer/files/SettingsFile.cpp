@@ -97,12 +97,11 @@ QString readFields(std::span<const NumberField> fields, const QStringList& lines
         }
         constexpr qsizetype kShownDigits = 20;
         const QString shown = text.size() > kShownDigits ? text.left(kShownDigits) + QStringLiteral("…") : text;
-        return QStringLiteral("設定ファイル%1の%2行目の値%3は範囲外です（%4～%5）。設定は変更しません。")
-            .arg(QDir::toNativeSeparators(fileName))
-            .arg(field.line + 1)
-            .arg(shown)
-            .arg(field.minimum)
-            .arg(field.maximum);
+        // Put together piece by piece: a "%1" in a folder name must stay as it is.
+        return QStringLiteral("設定ファイル") + QDir::toNativeSeparators(fileName) + QStringLiteral("の")
+            + QString::number(field.line + 1) + QStringLiteral("行目の値") + shown + QStringLiteral("は範囲外です（")
+            + QString::number(field.minimum) + QStringLiteral("～") + QString::number(field.maximum)
+            + QStringLiteral("）。設定は変更しません。");
     }
     return {};
 }

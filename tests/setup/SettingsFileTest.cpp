@@ -211,7 +211,7 @@ TEST(DisplayDialog, OkCommitsAndShiftsTheStateRange)
 
 TEST(DisplayDialog, AnOriginTheFileCouldNotHoldCountsAsZeroAndIsLogged)
 {
-    for (const char* text : {"2147483647", "1000", "-1", "abc"}) {
+    for (const char* text : {"2147483647", "1000", "-1", "abc", "%1"}) {
         SCOPED_TRACE(text);
         SetupFixture f(11);
         LoadSettings(f.state);
@@ -225,8 +225,8 @@ TEST(DisplayDialog, AnOriginTheFileCouldNotHoldCountsAsZeroAndIsLogged)
         displayOKBtnClick(f.state);
         EXPECT_EQ(f.state.settings.committedChannelOrigin, 0);
         EXPECT_EQ(iniLines(f)[8], QStringLiteral("0"));
-        EXPECT_EQ(f.state.log.lines(), QStringList{QStringLiteral("チャンネル番号の表示「%1」は0～999の数ではないので、0からにしました。")
-                                                         .arg(QString::fromUtf8(text))});
+        EXPECT_EQ(f.state.log.lines(), QStringList{QStringLiteral("チャンネル番号の表示「") + QString::fromUtf8(text)
+                                                   + QStringLiteral("」は0～999の数ではないので、0からにしました。")});
     }
 }
 
