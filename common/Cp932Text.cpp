@@ -1,7 +1,9 @@
 #include "Cp932Text.h"
 
+#include "FileReplace.h"
+
 #include <QFile>
-#include <QSaveFile>
+#include <QFileInfo>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
@@ -174,6 +176,7 @@ TextFileError writeCp932Lines(const QString& path, const QStringList& lines)
         if (encoder.hasError()) {
             const int badIndex = firstUnencodable(line);
             TextFileError error = fileError(TextFileErrorKind::Unencodable, path, QString());
+            error.existed = QFileInfo::exists(path);
             error.line = int(lineIndex);
             error.column = badIndex;
             if (badIndex < line.size()) {
@@ -187,17 +190,7 @@ TextFileError writeCp932Lines(const QString& path, const QStringList& lines)
         bytes += "\r\n";
     }
 
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return fileError(TextFileErrorKind::OpenFailed, path, file.errorString());
-    if (file.write(bytes) != bytes.size()) {
-        const QString detail = file.errorString();
-        file.cancelWriting();
-        return fileError(TextFileErrorKind::WriteFailed, path, detail);
-    }
-    if (!file.commit())
-        return fileError(TextFileErrorKind::WriteFailed, path, file.errorString());
-    return {};
+    return replaceFileContents(path, bytes);
 }
 
 } // namespace seiran

@@ -15,7 +15,8 @@ namespace seiran {
 // instruments' other tools. Nothing here ever substitutes a character: a text that cannot be
 // converted exactly is an error the caller shows to the user.
 
-enum class TextFileErrorKind { None, OpenFailed, ReadFailed, InvalidBytes, Unencodable, WriteFailed };
+// NotRegularFile: a write target that exists but is no regular file (a folder, a pipe, a device).
+enum class TextFileErrorKind { None, OpenFailed, ReadFailed, InvalidBytes, Unencodable, WriteFailed, NotRegularFile };
 
 struct TextFileError {
     TextFileErrorKind kind = TextFileErrorKind::None;
@@ -23,7 +24,8 @@ struct TextFileError {
     int line = -1;        // 0-based line index where the problem is, -1 when not line-bound
     int column = -1;      // 0-based index in that line (Unencodable: the offending character)
     QString character;    // Unencodable: the character (a surrogate pair stays whole)
-    QString detail;       // the system's error text (QFile::errorString()) for open/read/write failures
+    QString detail;       // the system's error text for open/read/write failures; NotRegularFile: what it is
+    bool existed = false; // writes: the target existed (and was left as it was)
     bool ok() const { return kind == TextFileErrorKind::None; }
 };
 
@@ -43,7 +45,7 @@ std::optional<QString> decodeCp932(QByteArrayView bytes, int* badIndex = nullptr
 TextLines readCp932Lines(const QString& path);
 
 // Every line followed by CR LF. All lines are converted before anything is written, and the file
-// is replaced in one step, so on any error the old file stays as it was.
+// is replaced in one step (replaceFileContents), so on any error the old file stays as it was.
 TextFileError writeCp932Lines(const QString& path, const QStringList& lines);
 
 } // namespace seiran

@@ -2,6 +2,7 @@
 
 #include "CommandCodes.h"
 #include "FrontEnd.h"
+#include "capture/RepeatCompare.h"
 #include "capture/RunModes.h"
 #include "core/AnalyzerState.h"
 #include "core/Timers.h"
@@ -214,7 +215,7 @@ void cmbRunModeChange(AnalyzerState& state, int page, const QString& text)
     PageState& p = state.pages[std::size_t(page)];
     p.runModeText = text;
     if (text == kRunRepeatSave && state.log.lastLine() != kAutoSaveNameLine) {
-        state.log.AddMessage(kAutoSaveFolderLine);
+        state.log.AddMessage(AutoSaveFolderLine(state));
         state.log.AddMessage(kAutoSaveNameLine);
     }
     if (text == kRunCompare && !p.hasData)

@@ -59,8 +59,7 @@ void cmbSelESmpPChange(AnalyzerState& state, int page, const QString& text);
 // The waits of the run control read their milliseconds from time texts this way.
 int leadingInteger(const QString& text, QChar cut);
 
-// The texts logged for repeat-save.
-inline const QString kAutoSaveFolderLine = QStringLiteral("測定データをC:\\tobira_workに自動保存します。");
+// The texts logged for repeat-save (the folder line is AutoSaveFolderLine).
 inline const QString kAutoSaveNameLine = QStringLiteral("ファイル名は日時.anaになります。");
 inline const QString kNoReferenceLine = QStringLiteral("リファレンス波形がありません。");
 

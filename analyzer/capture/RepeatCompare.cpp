@@ -38,6 +38,12 @@ QString AutoSaveBaseName(const AnalyzerState& state, int page)
     return name;
 }
 
+QString AutoSaveFolderLine(const AnalyzerState& state)
+{
+    return QStringLiteral("測定データを") + QDir::toNativeSeparators(state.repeatSave.folder)
+        + QStringLiteral("に自動保存します。");
+}
+
 void AutoSaveCapture(AnalyzerState& state, int page)
 {
     const PageState& p = state.pages[std::size_t(page)];
@@ -58,6 +64,8 @@ void AutoSaveCapture(AnalyzerState& state, int page)
                              + QString::number(kAutoSaveMaxSuffix) + QStringLiteral(").anaが全て使われています。"));
         return;
     }
+    // Like Save As: the page's later saves (Ctrl+S) go to the file of its last capture.
+    state.controls.pageFileName[std::size_t(page)] = path;
     const QStringList lines{kSeiranHeader, p.compressed ? kVersion54 : kVersion50};
     WriteAnalyzerFile(state, page, lines, path);
 }

@@ -18,6 +18,10 @@ void AutoSaveCapture(AnalyzerState& state, int page);
 // "/" replaced by their full-width forms, with "(repeatCount) " in front when numbered.
 QString AutoSaveBaseName(const AnalyzerState& state, int page);
 
+// The line announcing "リピート保存": the folder the files go to, as the analyzer settings
+// dialog has set it, with the platform's separators.
+QString AutoSaveFolderLine(const AnalyzerState& state);
+
 // "波形比較": compares the capture with the page's reference (bit planes or record lists by the
 // page's module) and logs the first difference. True when a difference was found.
 bool CompareCapture(AnalyzerState& state, int page);

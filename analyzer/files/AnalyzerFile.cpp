@@ -1,6 +1,7 @@
 #include "files/AnalyzerFile.h"
 
 #include "Cp932Text.h"
+#include "FileReplace.h"
 #include "FrontEnd.h"
 #include "core/AnalyzerState.h"
 
@@ -257,16 +258,6 @@ QStringList spreadsheetLines(const PageState& p)
     return out;
 }
 
-QString fileErrorText(const TextFileError& e)
-{
-    QString text = QStringLiteral("ファイルに書き込めません。\n%1").arg(e.path);
-    if (e.kind == TextFileErrorKind::Unencodable)
-        text += QStringLiteral("\n%1行目の文字「%2」はShift-JISで書けません。").arg(e.line + 1).arg(e.character);
-    else if (!e.detail.isEmpty())
-        text += u'\n' + e.detail;
-    return text;
-}
-
 } // namespace
 
 Hex64 ParseHex64(QStringView text)
@@ -340,7 +331,7 @@ bool WriteAnalyzerFile(AnalyzerState& state, int page, const QStringList& lines,
     const QStringList out = BuildAnalyzerLines(state, page, lines, IsSpreadsheetName(fileName));
     const TextFileError error = writeCp932Lines(fileName, out);
     if (!error.ok()) {
-        state.frontEnd().showError(fileErrorText(error));
+        state.frontEnd().showError(writeFailureText(error));
         return false;
     }
     return true;

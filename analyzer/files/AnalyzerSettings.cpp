@@ -6,6 +6,9 @@
 
 #include <QDir>
 
+#include <cmath>
+#include <limits>
+
 namespace seiran {
 
 namespace {
@@ -54,22 +57,32 @@ void SetRepeatSaveNumbered(AnalyzerState& state, bool numbered)
     state.repeatSave.numbered = numbered;
 }
 
-std::uint32_t ParseRepeatSaveCount(const QString& text)
+std::optional<std::uint32_t> ReadRepeatSaveCount(const QString& text)
 {
     const QString t = text.trimmed();
     if (t.isEmpty() || t.startsWith(QLatin1Char('-')))
-        return kDefaultRepeatSaveCount;
+        return std::nullopt;
     bool ok = false;
     const qulonglong n = t.toULongLong(&ok, 10);
     if (!ok || n > 0xFFFFFFFFULL)
-        return kDefaultRepeatSaveCount;
+        return std::nullopt;
     return std::uint32_t(n);
+}
+
+std::uint32_t ParseRepeatSaveCount(const QString& text)
+{
+    return ReadRepeatSaveCount(text).value_or(kDefaultRepeatSaveCount);
 }
 
 AnalyzerSettingsResult ApplyAnalyzerSettings(AnalyzerState& state, const AnalyzerSettingsDialog& dialog)
 {
     AnalyzerSettingsResult result;
-    state.repeatSave.count = ParseRepeatSaveCount(dialog.countText);
+    const std::optional<std::uint32_t> count = ReadRepeatSaveCount(dialog.countText);
+    state.repeatSave.count = count.value_or(kDefaultRepeatSaveCount);
+    if (!count)
+        state.log.AddMessage(QStringLiteral("ファイル保存する回数「") + dialog.countText
+                             + QStringLiteral("」は0～4294967295の数ではないので、")
+                             + QString::number(kDefaultRepeatSaveCount) + QStringLiteral("回にしました。"));
 
     const QString& folder = state.repeatSave.folder;
     if (!QDir(folder).exists()) {
@@ -92,6 +105,8 @@ AnalyzerSettingsResult ApplyAnalyzerSettings(AnalyzerState& state, const Analyze
     for (std::size_t k = 0; k < texts.size(); ++k) {
         bool ok = false;
         numbers[k] = texts[k]->trimmed().toDouble(&ok);
+        // "inf", "nan" and numbers whose × 1000 leaves the float range convert, but draw nothing.
+        ok = ok && std::isfinite(numbers[k]) && std::abs(numbers[k]) * 1000.0 <= double(std::numeric_limits<float>::max());
         if (!ok) {
             result.conversionError = QStringLiteral("'%1' は有効な浮動小数点数値ではありません。").arg(*texts[k]);
             state.frontEnd().showError(result.conversionError);

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 
 namespace seiran {
 
@@ -40,7 +41,9 @@ bool OpenAnalyzerSettings(AnalyzerState& state, AnalyzerSettingsDialog& dialog);
 void SetRepeatSaveFolder(AnalyzerState& state, const QString& folder);
 void SetRepeatSaveNumbered(AnalyzerState& state, bool numbered);
 
-// The count text read as a decimal number from 0 to 4294967295; any other text gives 10.
+// The count text read as a decimal number from 0 to 4294967295; nullopt for any other text.
+std::optional<std::uint32_t> ReadRepeatSaveCount(const QString& text);
+// The same with 10 for a text that is no such number.
 std::uint32_t ParseRepeatSaveCount(const QString& text);
 
 struct AnalyzerSettingsResult {
@@ -48,8 +51,9 @@ struct AnalyzerSettingsResult {
     QString conversionError; // not empty: a grid text is not a number (the numbers are unchanged)
 };
 
-// OK: stores the count, creates a missing folder (last level only, logged either way), stores the
-// four grid texts and then their numbers × 1000 into the dialog's page. Cancel needs nothing: the
+// OK: stores the count (a text that is no count gives 10, logged), creates a missing folder (last
+// level only, logged either way), stores the four grid texts and then their numbers × 1000 into
+// the dialog's page; a text that is no finite number stops there with the conversion error. Cancel needs nothing: the
 // next opening fills the dialog again from the state.
 AnalyzerSettingsResult ApplyAnalyzerSettings(AnalyzerState& state, const AnalyzerSettingsDialog& dialog);
 

@@ -4,6 +4,8 @@
 #include "SettingsFile.h"
 #include "core/AnalyzerState.h"
 
+#include <optional>
+
 namespace seiran {
 
 void mnuDisplayClick(AnalyzerState& state)
@@ -14,12 +16,25 @@ void mnuDisplayClick(AnalyzerState& state)
     dialog.visible = true;
 }
 
+namespace {
+
+// The origin a combo text stands for; nullopt for a text that is no number of the settings
+// file's range (the file could not be read again with it).
+std::optional<int> originOf(const QString& text)
+{
+    bool ok = false;
+    const int origin = text.trimmed().toInt(&ok);
+    if (!ok || origin < kMinChannelOrigin || origin > kMaxChannelOrigin)
+        return std::nullopt;
+    return origin;
+}
+
+} // namespace
+
 void cmbChStNoChange(AnalyzerState& state, const QString& text)
 {
     state.displayDialog.originText = text;
-    bool ok = false;
-    const int origin = text.trimmed().toInt(&ok);
-    state.settings.channelOrigin = ok ? origin : 0;
+    state.settings.channelOrigin = originOf(text).value_or(0);
 }
 
 void cboxHeavyLineClick(AnalyzerState& state, bool checked)
@@ -33,6 +48,10 @@ void displayOKBtnClick(AnalyzerState& state)
     UserSettings& s = state.settings;
     const int page = state.controls.currentPage;
     state.displayDialog.visible = false;
+    if (!originOf(state.displayDialog.originText))
+        state.log.AddMessage(QStringLiteral("チャンネル番号の表示「") + state.displayDialog.originText + QStringLiteral("」は")
+                             + QString::number(kMinChannelOrigin) + QStringLiteral("～") + QString::number(kMaxChannelOrigin)
+                             + QStringLiteral("の数ではないので、0からにしました。"));
 
     if (s.channelOrigin != s.committedChannelOrigin) {
         // The state display ranges are shown in channel numbers: they move with the origin. Only a

@@ -94,9 +94,13 @@ bool mnuOpenClick(AnalyzerState& state)
     const QString chosen = state.frontEnd().chooseOpenFile(OpenDialogPreset(page));
     if (chosen.isEmpty())
         return false;
+    // Only a file that was read becomes the page's file: a refused one must not be the target of
+    // the next Save, which would overwrite it with the page's old data.
+    if (!OpenDataFile(state, page, chosen))
+        return false;
     fileNameOf(state, page) = chosen;
     state.controls.fileCaption = chosen;
-    return OpenDataFile(state, page, chosen);
+    return true;
 }
 
 } // namespace seiran

@@ -17,8 +17,8 @@ FileDialogRequest OpenDialogPreset(int page);
 // The File menu on the shown page (controls.currentPage). Save writes to the page's file name
 // without asking, or runs Save As when the page has none; Save As and Open ask for a name through
 // the front end, keep it as the page's file name and show it as the window caption
-// (controls.fileCaption). Pages that have no data file yet are left alone. True when a file was
-// written or read.
+// (controls.fileCaption); Open does so only when the file was read. Pages that have no data file
+// yet are left alone. True when a file was written or read.
 bool mnuSaveClick(AnalyzerState& state);
 bool mnuSaveAsClick(AnalyzerState& state);
 bool mnuOpenClick(AnalyzerState& state);

@@ -1,11 +1,15 @@
 #include "SettingsFile.h"
 
 #include "Cp932Text.h"
+#include "FileReplace.h"
 #include "FrontEnd.h"
 #include "core/AnalyzerState.h"
 
 #include <QDir>
-#include <QFileInfo>
+#include <QFile>
+
+#include <optional>
+#include <span>
 
 namespace seiran {
 
@@ -19,14 +23,87 @@ QString settingsPath(const AnalyzerState& state)
     return QDir(state.ProgramFolder).filePath(kSettingsFileName);
 }
 
-// A line read as an integer, or `otherwise` when it is missing or does not convert.
-int intAt(const QStringList& lines, int index, int otherwise)
+// Lines of a CP932 text ended by CR LF (or a lone CR or LF); empty when the bytes are no CP932
+// text, which reads as a file of unknown layout.
+QStringList textLines(QByteArrayView bytes)
 {
-    if (index >= lines.size())
-        return otherwise;
-    bool ok = false;
-    const int value = lines[index].trimmed().toInt(&ok);
-    return ok ? value : otherwise;
+    const std::optional<QString> decoded = decodeCp932(bytes);
+    if (!decoded)
+        return {};
+    const QString& text = *decoded;
+    QStringList lines;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c != u'\r' && c != u'\n')
+            continue;
+        lines.append(text.mid(start, i - start));
+        if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
+            ++i;
+        start = i + 1;
+    }
+    if (start < text.size())
+        lines.append(text.mid(start));
+    return lines;
+}
+
+// One number of the file: its line, its range, the value taken when the line is no number.
+struct NumberField {
+    int line;
+    int minimum;
+    int maximum;
+    int otherwise;
+    int UserSettings::*setting;
+};
+
+constexpr NumberField kCurrentFields[] = {
+    {4, kMinClockPeriod, kMaxClockPeriod, 20, &UserSettings::ExternalClockPeriod},
+    {6, kMinClockPeriod, kMaxClockPeriod, 20, &UserSettings::IpClockPeriod},
+    {8, kMinChannelOrigin, kMaxChannelOrigin, 0, &UserSettings::channelOrigin},
+};
+constexpr NumberField kOldFields[] = {
+    {6, kMinClockPeriod, kMaxClockPeriod, 20, &UserSettings::ExternalClockPeriod},
+    {8, kMinClockPeriod, kMaxClockPeriod, 20, &UserSettings::IpClockPeriod},
+};
+
+// A decimal integer, sign allowed, blanks around it ignored.
+bool isInteger(QStringView text)
+{
+    const qsizetype first = text.startsWith(u'+') || text.startsWith(u'-') ? 1 : 0;
+    if (first == text.size())
+        return false;
+    for (qsizetype i = first; i < text.size(); ++i)
+        if (text[i] < u'0' || text[i] > u'9')
+            return false;
+    return true;
+}
+
+// Reads the fields into `read`. A line that is no number gives the field's default; a number out
+// of its range stops the reading with the message naming it.
+QString readFields(std::span<const NumberField> fields, const QStringList& lines, UserSettings& read,
+                   const QString& fileName)
+{
+    for (const NumberField& field : fields) {
+        const QString text = lines.value(field.line).trimmed();
+        if (!isInteger(text)) {
+            read.*field.setting = field.otherwise;
+            continue;
+        }
+        bool ok = false;
+        const qlonglong value = text.toLongLong(&ok);
+        if (ok && value >= field.minimum && value <= field.maximum) {
+            read.*field.setting = int(value);
+            continue;
+        }
+        constexpr qsizetype kShownDigits = 20;
+        const QString shown = text.size() > kShownDigits ? text.left(kShownDigits) + QStringLiteral("…") : text;
+        // Put together piece by piece: a "%1" in a folder name must stay as it is.
+        return QStringLiteral("設定ファイル") + QDir::toNativeSeparators(fileName) + QStringLiteral("の")
+            + QString::number(field.line + 1) + QStringLiteral("行目の値") + shown + QStringLiteral("は範囲外です（")
+            + QString::number(field.minimum) + QStringLiteral("～") + QString::number(field.maximum)
+            + QStringLiteral("）。設定は変更しません。");
+    }
+    return {};
 }
 
 } // namespace
@@ -58,36 +135,50 @@ bool SaveSettings(AnalyzerState& state)
     const TextFileError error = writeCp932Lines(settingsPath(state), lines);
     if (error.ok())
         return true;
-    state.frontEnd().showError(QStringLiteral("%1 に書き込めません。%2").arg(QDir::toNativeSeparators(error.path), error.detail));
+    state.frontEnd().showError(writeFailureText(error));
     return false;
+}
+
+bool LoadSettingsBytes(AnalyzerState& state, QByteArrayView bytes, const QString& fileName)
+{
+    UserSettings& s = state.settings;
+    const QStringList lines = textLines(bytes);
+    const QString version = lines.value(1);
+    bool rewrite = true;
+    if (version == kVersionCurrent || version == kVersionOld) {
+        const bool current = version == kVersionCurrent;
+        // Everything is read into a copy first, so a refused file changes no setting.
+        UserSettings read = s;
+        const QString refusal =
+            current ? readFields(kCurrentFields, lines, read, fileName) : readFields(kOldFields, lines, read, fileName);
+        if (refusal.isEmpty()) {
+            if (current)
+                read.heavyLowLine = lines.value(10) == QStringLiteral("1");
+            s = read;
+        } else {
+            state.log.AddMessage(refusal);
+        }
+        // The older layout is converted; a refused file stays for the user to correct.
+        rewrite = !current && refusal.isEmpty();
+    } else {
+        // No file, an unreadable one or an unknown layout: start from the defaults.
+        s.ExternalClockPeriod = 20;
+        s.IpClockPeriod = 20;
+    }
+    UpdateClockPeriods(state);
+    s.commitAll();
+    return rewrite;
 }
 
 void LoadSettings(AnalyzerState& state)
 {
-    UserSettings& s = state.settings;
     const QString path = settingsPath(state);
-    const TextLines file = QFileInfo::exists(path) ? readCp932Lines(path) : TextLines{};
-    const QString version = file.ok() && file.lines.size() > 1 ? file.lines[1] : QString();
-
-    if (version == kVersionCurrent) {
-        s.ExternalClockPeriod = intAt(file.lines, 4, 20);
-        s.IpClockPeriod = intAt(file.lines, 6, 20);
-        s.channelOrigin = intAt(file.lines, 8, 0);
-        s.heavyLowLine = file.lines.size() > 10 && file.lines[10] == QStringLiteral("1");
-        UpdateClockPeriods(state);
-    } else {
-        if (version == kVersionOld) {
-            s.ExternalClockPeriod = intAt(file.lines, 6, 20);
-            s.IpClockPeriod = intAt(file.lines, 8, 20);
-        } else {
-            // No file, an unreadable one or an unknown layout: start from the defaults.
-            s.ExternalClockPeriod = 20;
-            s.IpClockPeriod = 20;
-        }
-        UpdateClockPeriods(state);
+    QFile file(path);
+    QByteArray bytes;
+    if (file.open(QIODevice::ReadOnly))
+        bytes = file.readAll();
+    if (LoadSettingsBytes(state, bytes, path))
         SaveSettings(state);
-    }
-    s.commitAll();
 }
 
 } // namespace seiran

@@ -96,6 +96,27 @@ TEST(AutoSave, CapturesWithinOneSecondGetSuffixes)
                                       kName + QStringLiteral(".ana")}));
 }
 
+TEST(AutoSave, TheSavedFileBecomesThePagesFile)
+{
+    AutoSaveFixture f;
+    f.state.controls.fileCaption = QStringLiteral("caption");
+    const QDir dir(f.saveFolder);
+    f.saveCapture(1);
+    EXPECT_EQ(f.state.controls.pageFileName[0], dir.filePath(kName + QStringLiteral(".ana")));
+    f.saveCapture(2);
+    EXPECT_EQ(f.state.controls.pageFileName[0], dir.filePath(kName + QStringLiteral("(2).ana")));
+    EXPECT_TRUE(f.state.controls.pageFileName[1].isEmpty());
+    EXPECT_EQ(f.state.controls.fileCaption, QStringLiteral("caption")) << "the caption shows chosen names only";
+
+    // A capture that is not saved leaves the name of the last one.
+    f.state.repeatSave.count = 2;
+    f.saveCapture(3);
+    f.state.repeatSave.count = 0;
+    f.state.repeatSave.folder = dir.filePath(QStringLiteral("gone"));
+    f.saveCapture(4);
+    EXPECT_EQ(f.state.controls.pageFileName[0], dir.filePath(kName + QStringLiteral("(2).ana")));
+}
+
 TEST(AutoSave, NumberedNamesBeginWithTheCaptureNumber)
 {
     AutoSaveFixture f;

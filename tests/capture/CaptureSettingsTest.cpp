@@ -164,9 +164,12 @@ TEST(CaptureSettings, RunModesAndTheirMessages)
     f.page().analogCount = 1;
     EXPECT_FALSE(runModeList(f.state, 0).contains(kRunCompare));
 
+    // The folder line names the folder the files really go to.
+    f.state.repeatSave.folder = QStringLiteral("/srv/captures/run 7");
     cmbRunModeChange(f.state, 0, kRunRepeatSave);
     cmbRunModeChange(f.state, 0, kRunRepeatSave); // the lines are there already
-    EXPECT_EQ(f.state.log.lines(), (QStringList{kAutoSaveFolderLine, kAutoSaveNameLine}));
+    EXPECT_EQ(f.state.log.lines(),
+              (QStringList{QStringLiteral("測定データを/srv/captures/run 7に自動保存します。"), kAutoSaveNameLine}));
     cmbRunModeChange(f.state, 0, kRunCompare);
     EXPECT_EQ(f.state.log.lastLine(), kNoReferenceLine);
     EXPECT_EQ(f.page().runModeText, kRunCompare); // taken all the same

@@ -125,6 +125,46 @@ TEST(AnalyzerSettings, ABadGridTextKeepsTheNumbers)
     EXPECT_FALSE(r.redraw);
 }
 
+TEST(AnalyzerSettings, ACountThatIsNoCountIsLoggedWithTheCountTaken)
+{
+    struct Case {
+        const char* text;
+        std::uint32_t count;
+        const char* line; // nullptr: nothing logged
+    };
+    const Case cases[] = {
+        {"25", 25, nullptr},
+        {" 0 ", 0, nullptr},
+        {"abc", 10, "ファイル保存する回数「abc」は0～4294967295の数ではないので、10回にしました。"},
+        {"4294967296", 10, "ファイル保存する回数「4294967296」は0～4294967295の数ではないので、10回にしました。"},
+        {"", 10, "ファイル保存する回数「」は0～4294967295の数ではないので、10回にしました。"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        SettingsFixture f;
+        f.state.repeatSave.count = 3;
+        ASSERT_TRUE(OpenAnalyzerSettings(f.state, f.dialog));
+        f.dialog.countText = QString::fromUtf8(c.text);
+        ApplyAnalyzerSettings(f.state, f.dialog);
+        EXPECT_EQ(f.state.repeatSave.count, c.count);
+        EXPECT_EQ(f.state.log.lines(), c.line ? QStringList{QString::fromUtf8(c.line)} : QStringList{});
+    }
+}
+
+TEST(AnalyzerSettings, NumbersThatDrawNothingAreConversionErrors)
+{
+    for (const char* text : {"inf", "-inf", "nan", "1e36"}) {
+        SCOPED_TRACE(text);
+        SettingsFixture f;
+        f.state.pages[1].analogMinimumMicroVolts = {5.0F, 6.0F};
+        ASSERT_TRUE(OpenAnalyzerSettings(f.state, f.dialog));
+        f.dialog.grid[1][2] = QString::fromUtf8(text);
+        const AnalyzerSettingsResult r = ApplyAnalyzerSettings(f.state, f.dialog);
+        EXPECT_EQ(r.conversionError, QStringLiteral("'%1' は有効な浮動小数点数値ではありません。").arg(QLatin1String(text)));
+        EXPECT_FLOAT_EQ(f.state.pages[1].analogMinimumMicroVolts[0], 5.0F);
+    }
+}
+
 TEST(AnalyzerSettings, OkCreatesAMissingFolderOneLevelDeep)
 {
     SettingsFixture f;

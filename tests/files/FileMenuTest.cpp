@@ -109,6 +109,51 @@ TEST_F(FileMenu, OpenReadsTheChosenFileAndShowsItsName)
     EXPECT_EQ(asked[0].fileName, QStringLiteral("*.ana"));
 }
 
+TEST_F(FileMenu, AFileThatIsNotReadBecomesNeitherTheNameNorTheCaption)
+{
+    PageState& p = state.pages[1];
+    const QString own = path(QStringLiteral("own.ana"));
+    frontEnd.queueSavePath(own);
+    ASSERT_TRUE(mnuSaveAsClick(state));
+    p.signalName[0] = QStringLiteral("PAGE");
+
+    struct Case {
+        const char* name;
+        QByteArray bytes; // empty: the file does not exist
+    };
+    const Case cases[] = {
+        {"notes.ana", QByteArray("just some text\r\n")},
+        {"future.ana", QByteArray("[\x83\x5A\x83\x43\x83\x89\x83\x93]\r\n(Ver 9.9)\r\n")},
+        {"broken.ana", QByteArray("\xFF\xFF\r\n")},
+        {"missing.ana", QByteArray()},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString other = path(QString::fromLatin1(c.name));
+        if (!c.bytes.isEmpty()) {
+            QFile file(other);
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            file.write(c.bytes);
+        }
+        frontEnd.queueOpenPath(other);
+        EXPECT_FALSE(mnuOpenClick(state));
+        EXPECT_EQ(state.controls.pageFileName[1], own);
+        EXPECT_EQ(state.controls.fileCaption, own);
+
+        // Save goes on writing the page's own file and leaves the refused one as it was.
+        ASSERT_TRUE(mnuSaveClick(state));
+        EXPECT_EQ(read(QStringLiteral("own.ana")).value(1), kVersion50);
+        if (c.bytes.isEmpty()) {
+            EXPECT_FALSE(QFileInfo::exists(other));
+        } else {
+            QFile file(other);
+            ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+            EXPECT_EQ(file.readAll(), c.bytes);
+        }
+    }
+    EXPECT_EQ(p.signalName[0], QStringLiteral("PAGE"));
+}
+
 TEST_F(FileMenu, OpenOnARunningPageIsRefusedBeforeTheDialog)
 {
     state.pages[1].running = true;

@@ -86,6 +86,83 @@ TEST(SettingsFile, CurrentLayoutIsReadAndLeftAlone)
     }
 }
 
+TEST(SettingsFile, NumbersOutOfRangeAreLoggedAndChangeNothing)
+{
+    struct Case {
+        const char* version;
+        int line;
+        const char* text;
+        const char* range;
+    };
+    const Case cases[] = {
+        {"(Ver 5.0)", 8, "2147483647", "0～999"},
+        {"(Ver 5.0)", 8, "-1", "0～999"},
+        {"(Ver 5.0)", 8, "1000", "0～999"},
+        {"(Ver 5.0)", 4, "0", "1～1000000"},
+        {"(Ver 5.0)", 4, "-20", "1～1000000"},
+        {"(Ver 5.0)", 6, "1000001", "1～1000000"},
+        {"(Ver 5.0)", 6, "99999999999999999999", "1～1000000"}, // beyond every integer type
+        {"(Ver 3.4)", 6, "0", "1～1000000"},
+        {"(Ver 3.4)", 8, "2147483648", "1～1000000"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.version) + " line " + std::to_string(c.line) + " " + c.text);
+        SetupFixture f(11);
+        f.state.settings.ExternalClockPeriod = 25;
+        f.state.settings.IpClockPeriod = 30;
+        f.state.settings.channelOrigin = 1;
+        f.state.settings.heavyLowLine = false;
+        QStringList lines = kCurrentLayout;
+        lines[1] = QString::fromUtf8(c.version);
+        lines[4] = QStringLiteral("40");
+        lines[c.line] = QString::fromUtf8(c.text);
+        writeIni(f, lines);
+        LoadSettings(f.state);
+        EXPECT_EQ(f.state.settings.ExternalClockPeriod, 25);
+        EXPECT_EQ(f.state.settings.IpClockPeriod, 30);
+        EXPECT_EQ(f.state.settings.channelOrigin, 1);
+        EXPECT_FALSE(f.state.settings.heavyLowLine);
+        EXPECT_EQ(f.state.settings.committedChannelOrigin, 1);
+        EXPECT_EQ(iniLines(f), lines) << "the file stays for the user to correct";
+        EXPECT_EQ(f.state.log.lines(),
+                  QStringList{QStringLiteral("設定ファイル") + iniPath(f) + QStringLiteral("の%1行目の値%2は範囲外です（%3）。設定は変更しません。")
+                                                                          .arg(c.line + 1)
+                                                                          .arg(QString::fromUtf8(c.text), QString::fromUtf8(c.range))});
+    }
+}
+
+TEST(SettingsFile, TheEndsOfTheRangesAreTaken)
+{
+    SetupFixture f(11);
+    QStringList lines = kCurrentLayout;
+    lines[4] = QStringLiteral("1");
+    lines[6] = QStringLiteral(" 1000000");
+    lines[8] = QStringLiteral("999");
+    writeIni(f, lines);
+    LoadSettings(f.state);
+    EXPECT_EQ(f.state.settings.ExternalClockPeriod, 1);
+    EXPECT_EQ(f.state.settings.IpClockPeriod, 1000000);
+    EXPECT_EQ(f.state.settings.channelOrigin, 999);
+    EXPECT_TRUE(f.state.log.lines().isEmpty());
+}
+
+TEST(SettingsFile, BytesAreReadWithTheirOwnLineEnds)
+{
+    SetupFixture f(11);
+    // CP932 with lone CR and LF line ends as an editor may leave them, and no final line end.
+    const QByteArray bytes("[\x83\x5A\x83\x43\x83\x89\x83\x93]\r(Ver 5.0)\nx\r\nx\r\n35\r\nx\r\n45\r\nx\r\n1\r\nx\r\n0");
+    EXPECT_FALSE(LoadSettingsBytes(f.state, bytes));
+    EXPECT_EQ(f.state.settings.ExternalClockPeriod, 35);
+    EXPECT_EQ(f.state.settings.IpClockPeriod, 45);
+    EXPECT_EQ(f.state.settings.channelOrigin, 1);
+    EXPECT_FALSE(f.state.settings.heavyLowLine);
+    EXPECT_EQ(f.state.settings.committedIpClockPeriod, 45);
+
+    // Bytes that are no CP932 text read as an unknown layout: defaults, to be written again.
+    EXPECT_TRUE(LoadSettingsBytes(f.state, QByteArrayView("\x82\r\n(Ver 5.0)\r\n")));
+    EXPECT_EQ(f.state.settings.IpClockPeriod, 20);
+}
+
 TEST(SettingsFile, UnknownVersionStartsFromDefaults)
 {
     SetupFixture f(11);
@@ -129,6 +206,27 @@ TEST(DisplayDialog, OkCommitsAndShiftsTheStateRange)
         EXPECT_EQ(iniLines(f)[8], QString::number(s.origin));
         EXPECT_EQ(f.state.pages[3].stateMsb, s.msb);
         EXPECT_EQ(f.state.pages[3].stateLsb, s.msb - 15);
+    }
+}
+
+TEST(DisplayDialog, AnOriginTheFileCouldNotHoldCountsAsZeroAndIsLogged)
+{
+    for (const char* text : {"2147483647", "1000", "-1", "abc", "%1"}) {
+        SCOPED_TRACE(text);
+        SetupFixture f(11);
+        LoadSettings(f.state);
+        cmbChStNoChange(f.state, QStringLiteral("1"));
+        displayOKBtnClick(f.state);
+        f.state.log.clear();
+
+        mnuDisplayClick(f.state);
+        cmbChStNoChange(f.state, QString::fromUtf8(text));
+        EXPECT_EQ(f.state.settings.channelOrigin, 0);
+        displayOKBtnClick(f.state);
+        EXPECT_EQ(f.state.settings.committedChannelOrigin, 0);
+        EXPECT_EQ(iniLines(f)[8], QStringLiteral("0"));
+        EXPECT_EQ(f.state.log.lines(), QStringList{QStringLiteral("チャンネル番号の表示「") + QString::fromUtf8(text)
+                                                   + QStringLiteral("」は0～999の数ではないので、0からにしました。")});
     }
 }
 
