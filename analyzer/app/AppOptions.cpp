@@ -31,6 +31,9 @@ ParsedOptions parseAppOptions(const QStringList& arguments)
                                  QStringLiteral("screenshot: join rows FIRST to LAST (from 0) into a HEX bus row."),
                                  QStringLiteral("FIRST-LAST"));
     parser.addOptions({simulate, mode, screenshot, page, interval, zoom, bus});
+    parser.addPositionalArgument(QStringLiteral("FILE"),
+                                 QStringLiteral("A data file (.ana) to open; without an instrument it is shown on its own analyzer page."),
+                                 QStringLiteral("[FILE]"));
 
     ParsedOptions parsed;
     if (!parser.parse(arguments)) {
@@ -42,8 +45,8 @@ ParsedOptions parseAppOptions(const QStringList& arguments)
         parsed.helpText = parser.helpText();
         return parsed;
     }
-    if (!parser.positionalArguments().isEmpty()) {
-        parsed.error = QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments().first());
+    if (parser.positionalArguments().size() > 1) {
+        parsed.error = QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments().at(1));
         return parsed;
     }
 
@@ -68,6 +71,8 @@ ParsedOptions parseAppOptions(const QStringList& arguments)
     o.interval = parser.value(interval);
     o.zoom = parser.value(zoom);
     o.bus = parser.value(bus);
+    if (!parser.positionalArguments().isEmpty())
+        o.dataFile = parser.positionalArguments().first();
     return parsed;
 }
 

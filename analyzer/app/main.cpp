@@ -50,6 +50,8 @@ int main(int argc, char* argv[])
     app::StartOptions start;
     start.mode = options.mode;
     window.startUp(start);
+    if (!options.dataFile.isEmpty())
+        window.openFile(options.dataFile);
     if (!options.screenshotFile.isEmpty())
         return app::runScreenshot(window, options);
     return QApplication::exec();
