@@ -267,6 +267,12 @@ void AnalyzerPanel::redrawPage()
     m_imgWave2->update();
 }
 
+void AnalyzerPanel::expectNewData(int page)
+{
+    if (IsAnalyzerPage(page))
+        m_captureExpected[std::size_t(page)] = true;
+}
+
 void AnalyzerPanel::loadMeasurement()
 {
     if (!IsAnalyzerPage(m_page))
@@ -357,7 +363,7 @@ void AnalyzerPanel::FormResize()
 
 void AnalyzerPanel::btnAnaRunClick()
 {
-    m_captureExpected[std::size_t(m_page)] = true;
+    expectNewData(m_page);
     StartCapture(m_state, m_page);
     loadControlStates();
 }

@@ -40,6 +40,8 @@ public:
     void redrawPage();
     // Enabling of the capture controls from the state.
     void loadControlStates();
+    // The next drawing of the page brings its trigger into view when it lies outside (new data).
+    void expectNewData(int page);
     int page() const { return m_page; }
 
     CursorController& cursors() { return *m_cursors; }

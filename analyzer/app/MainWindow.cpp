@@ -484,8 +484,10 @@ void MainWindow::mnuOpenClick()
     }
     const bool opened = seiran::mnuOpenClick(*m_state);
     showFileCaption();
-    if (opened)
+    if (opened) {
+        m_panel->expectNewData(m_state->controls.currentPage);
         showPage(m_state->controls.currentPage); // the page is set up again from what was read
+    }
 }
 
 bool MainWindow::openFile(const QString& fileName)
@@ -512,8 +514,16 @@ bool MainWindow::openFile(const QString& fileName)
         FinishOfflinePage(*m_state, page, loaded);
     loadPageTabs();
     showFileCaption();
-    if (loaded)
+    if (loaded) {
+        if (offline) {
+            // The window was sized for no analyzer page at start; now it has one.
+            const int height = startUpWindowHeight(m_state->pages[std::size_t(page)].channelCount);
+            if (height > this->height())
+                resize(width(), height);
+        }
+        m_panel->expectNewData(page);
         showPage(page);
+    }
     loadMenuStates();
     return loaded;
 }

@@ -97,21 +97,24 @@ int runScreenshot(MainWindow& window, const AppOptions& options)
         window.showPage(page);
     }
 
-    if (!options.position.isEmpty()) {
-        state.pages[std::size_t(page)].triggerText[0] = options.position;
-        SendTriggerSettings(state, page);
-    }
+    // A data file opened from the command line is shown as it is; otherwise one capture runs.
+    if (options.dataFile.isEmpty()) {
+        if (!options.position.isEmpty()) {
+            state.pages[std::size_t(page)].triggerText[0] = options.position;
+            SendTriggerSettings(state, page);
+        }
 
-    panel.btnAnaRunClick();
-    const QDeadlineTimer deadline(kCaptureLimitMs);
-    while (anyPageBusy(state) && !deadline.hasExpired()) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-        QThread::msleep(2);
-    }
-    if (anyPageBusy(state)) {
-        panel.btnAnaStopClick();
-        fail(QStringLiteral("the capture did not end in time"));
-        return 1;
+        panel.btnAnaRunClick();
+        const QDeadlineTimer deadline(kCaptureLimitMs);
+        while (anyPageBusy(state) && !deadline.hasExpired()) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+            QThread::msleep(2);
+        }
+        if (anyPageBusy(state)) {
+            panel.btnAnaStopClick();
+            fail(QStringLiteral("the capture did not end in time"));
+            return 1;
+        }
     }
 
     if (!options.zoom.isEmpty()) {
