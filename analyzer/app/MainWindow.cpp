@@ -203,8 +203,10 @@ void MainWindow::createNavigationMenus()
         action->setShortcuts(keys);
         if (handler) {
             connect(action, &QAction::triggered, this, [this, handler] {
-                if (IsAnalyzerPage(m_state->controls.currentPage) && m_panel->page() == m_state->controls.currentPage)
+                if (IsAnalyzerPage(m_state->controls.currentPage) && m_panel->page() == m_state->controls.currentPage) {
                     (m_panel->*handler)();
+                    loadMenuStates(); // RUN enables STOP at once
+                }
             });
         }
         return action;

@@ -7,6 +7,7 @@
 #include "LibusbPath.h"
 #include "ManualClock.h"
 #include "RealClock.h"
+#include "SignalGrid.h"
 #include "WaveImage.h"
 #include "WindowFixture.h"
 #include "capture/CaptureSettings.h"
@@ -223,6 +224,28 @@ TEST(WindowNavigation, KeysAreInTheMenusAndTooltips)
     EXPECT_FALSE(nav.run->isEnabled());
     EXPECT_TRUE(nav.stop->isEnabled());
     nav.stop->trigger();
+    EXPECT_TRUE(page.stopRequested || !page.running);
+}
+
+// The keys reach the items from anywhere in the window, the signal list having the focus.
+TEST(WindowNavigation, KeysWorkWhileTheSignalListHasTheFocus)
+{
+    ManualClock clock;
+    test::SimulatedWindow rig(clock, 11);
+    app::MainWindow& window = *rig.window;
+    QApplication::setActiveWindow(&window);
+    PageState& page = window.state().pages[0];
+    QWidget* focus = window.analyzerPanel().sgrSignal();
+    focus->setFocus();
+    ASSERT_EQ(QApplication::activeWindow(), &window);
+
+    QTest::keyClick(focus, Qt::Key_0, Qt::ControlModifier);
+    EXPECT_EQ(page.zoomFactor, kWholeDataZoomFactor);
+    QTest::keyClick(focus, Qt::Key_Equal, Qt::ControlModifier);
+    EXPECT_LT(page.zoomFactor, 1.0);
+    QTest::keyClick(focus, Qt::Key_F5);
+    EXPECT_TRUE(page.running);
+    QTest::keyClick(focus, Qt::Key_F5, Qt::ShiftModifier);
     EXPECT_TRUE(page.stopRequested || !page.running);
 }
 
