@@ -498,9 +498,8 @@ void AnalyzerPanel::PopupImgWave2Popup(const QPoint& globalPosition)
 
 // ---- wheel and keyboard navigation
 
-void AnalyzerPanel::imgWave2MouseWheel(int x, int y, QPoint angleDelta, Qt::KeyboardModifiers modifiers)
+void AnalyzerPanel::imgWave2MouseWheel(int x, int, QPoint angleDelta, Qt::KeyboardModifiers modifiers)
 {
-    (void)y;
     m_wheelRest += angleDelta;
     const QPoint notches(m_wheelRest.x() / kWheelNotch, m_wheelRest.y() / kWheelNotch);
     m_wheelRest -= notches * kWheelNotch;

@@ -35,14 +35,13 @@ std::int64_t planePixel(const PageState& page, std::int64_t n)
     return n / m;
 }
 
+// Whether the horizontal bar moves the view; a bit-plane page brings its bar up to date first.
 bool horizontalBarInUse(PageState& page, PageView& view)
 {
     if (ShowsWholeData(page))
         return false;
-    if (!page.compressed) {
+    if (!page.compressed)
         UpdatePlaneScrollBar(page, view);
-        return view.horizontalScrollEnabled && page.scrollMax > 0;
-    }
     return view.horizontalScrollEnabled && page.scrollMax > 0;
 }
 
@@ -213,14 +212,15 @@ bool ZoomAroundX(PageState& page, PageView& view, int x, int steps)
     const std::int64_t anchor = SampleUnderX(page, view, x);
     if (!ZoomFromListIndex(page, to))
         return false;
-    if (page.compressed) {
+    // As the zoom box does it (previous zoom, bar range), then the anchor back under the pointer.
+    if (page.compressed)
         page.previousZoomCode = page.zoomCode;
-        ScrollToSample(page, view, anchor);
-    } else {
+    else
         RescaleScroll(page, view);
-    }
-    ScrollSampleToX(page, view, anchor, x);
-    afterHorizontalMove(page, view);
+    if (ShowsWholeData(page))
+        ScrollToSample(page, view, anchor); // disables the bar of a compressed page
+    else
+        ScrollSampleToX(page, view, anchor, x);
     return true;
 }
 
