@@ -301,7 +301,7 @@ void MainWindow::loadMenuStates()
     const bool started = m_state->controls.startUpDone;
     const bool files = started && PageHasDataFile(m_state->controls.currentPage);
     // Without an instrument a file can still be opened: it brings its own analyzer page.
-    m_mnuOpen->setEnabled(files || (started && !InstrumentUsable(*m_state)));
+    m_mnuOpen->setEnabled(files || (started && ViewingOffline(*m_state)));
     m_mnuSave->setEnabled(files);
     m_mnuSaveAs->setEnabled(files);
 
@@ -478,7 +478,7 @@ void MainWindow::mnuSettingAnaClick()
 
 void MainWindow::mnuOpenClick()
 {
-    if (!InstrumentUsable(*m_state)) {
+    if (ViewingOffline(*m_state)) {
         const QString chosen = chooseOpenFile(OpenDialogPreset(0));
         if (!chosen.isEmpty())
             openFile(chosen);
@@ -494,7 +494,7 @@ void MainWindow::mnuOpenClick()
 
 bool MainWindow::openFile(const QString& fileName)
 {
-    const bool offline = !InstrumentUsable(*m_state);
+    const bool offline = ViewingOffline(*m_state);
     int page = m_state->controls.currentPage;
     if (offline) {
         page = PrepareOfflinePage(*m_state);

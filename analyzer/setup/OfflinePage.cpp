@@ -23,6 +23,8 @@ int log2Ceil(int n) { return n <= 1 ? 0 : int(std::bit_width(unsigned(n - 1))); 
 
 } // namespace
 
+bool ViewingOffline(const AnalyzerState& state) { return !InstrumentUsable(state); }
+
 int PrepareOfflinePage(AnalyzerState& state)
 {
     if (InstrumentUsable(state))

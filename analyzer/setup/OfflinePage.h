@@ -11,6 +11,9 @@ class AnalyzerState;
 // are hidden; a data file opened then describes the hardware itself (compressed or not, channels,
 // memory depth, clock period), and the page it is opened onto is laid out from it.
 
+// True while no instrument is usable: files are then viewed offline.
+bool ViewingOffline(const AnalyzerState& state);
+
 // The analyzer page an offline file goes to: page 0, made ready for the reader. It is served by a
 // built-in analyzer slot (so the interval list follows the file's clock period), starts from the
 // page defaults of a 16-channel bit-plane module, and is shown. Does nothing while an instrument
