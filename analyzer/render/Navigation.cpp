@@ -138,7 +138,8 @@ void RefineScrollResolution(PageState& page, PageView& view, int maxUnitPixels)
 
 void KeepScrollStepsWithinScreen(PageState& page, PageView& view)
 {
-    RefineScrollResolution(page, view, ViewWidth(view));
+    // A quarter of a screen: the three lines a wheel turn on the bar moves stay inside one screen.
+    RefineScrollResolution(page, view, std::max(ViewWidth(view) / 4, 1));
 }
 
 int ScrollUnitsPerScreen(const PageState& page, PageView& view)

@@ -33,10 +33,11 @@ std::int64_t ScrollableSamples(const PageState& page);
 // Bit-plane pages: doubles the bar's resolution until one unit is at most maxUnitPixels wide.
 void RefineScrollResolution(PageState& page, PageView& view, int maxUnitPixels);
 // Bar units that make up one screen, rounded down and at least 1; after
-// KeepScrollStepsWithinScreen a unit is never wider than a screen, so neither is this.
+// KeepScrollStepsWithinScreen there are at least four, so a page step of this many units is
+// never more than a screen.
 int ScrollUnitsPerScreen(const PageState& page, PageView& view);
-// A bar unit is never wider than the window: the scroll bar's arrows and page steps then never
-// jump over data. Called whenever the bar is loaded.
+// A bar unit is at most a quarter of the window wide: the scroll bar's arrows, page steps and the
+// three lines of a wheel turn on it then never jump over data. Called before the page is drawn.
 void KeepScrollStepsWithinScreen(PageState& page, PageView& view);
 
 // Scrolls so that the sample stands at pixel x, as near as the bar allows; nothing to do in the
