@@ -9,17 +9,17 @@
 #include "UsbTransport.h"
 #include "VersionBox.h"
 #include "core/AnalyzerState.h"
-#include "files/DisplaySettings.h"
 #include "cursor/CursorTable.h"
 #include "files/DataFile.h"
+#include "files/DisplaySettings.h"
 #include "files/FileMenu.h"
 #include "setup/OfflinePage.h"
 #include "setup/StartUp.h"
 #include "view/Pages.h"
 
 #include <QClipboard>
-#include <QComboBox>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
@@ -196,53 +196,51 @@ void MainWindow::createMenus()
 
 void MainWindow::createNavigationMenus()
 {
-    const auto add = [this](QMenu* menu, const char* name, const QString& caption, QList<QKeySequence> keys,
-                            void (AnalyzerPanel::*handler)()) {
+    // Each item acts on the analyzer page shown; the menu states follow at once (RUN enables STOP).
+    const auto add = [this](QMenu* menu, const char* name, const QString& caption, const QList<QKeySequence>& keys,
+                            const std::function<void()>& run) {
         QAction* action = menu->addAction(caption);
         action->setObjectName(QLatin1String(name));
         action->setShortcuts(keys);
-        if (handler) {
-            connect(action, &QAction::triggered, this, [this, handler] {
-                if (IsAnalyzerPage(m_state->controls.currentPage) && m_panel->page() == m_state->controls.currentPage) {
-                    (m_panel->*handler)();
-                    loadMenuStates(); // RUN enables STOP at once
-                }
-            });
-        }
+        connect(action, &QAction::triggered, this, [this, run] {
+            if (!IsAnalyzerPage(m_state->controls.currentPage) || m_panel->page() != m_state->controls.currentPage)
+                return;
+            run();
+            loadMenuStates();
+        });
         return action;
     };
+    const AnalyzerControls& controls = m_state->controls.analyzer;
     QMenu* capture = menuBar()->addMenu(QStringLiteral("測定(&R)"));
-    m_nav.run = add(capture, "mnuRun", QStringLiteral("RUN"), {QKeySequence(Qt::Key_F5)}, &AnalyzerPanel::btnAnaRunClick);
-    m_nav.stop = add(capture, "mnuStop", QStringLiteral("STOP"), {QKeySequence(Qt::SHIFT | Qt::Key_F5)},
-                     &AnalyzerPanel::btnAnaStopClick);
+    m_nav.run = add(capture, "mnuRun", QStringLiteral("RUN"), {QKeySequence(Qt::Key_F5)}, [this, &controls] {
+        if (controls.runEnabled)
+            m_panel->btnAnaRunClick();
+    });
+    m_nav.stop = add(capture, "mnuStop", QStringLiteral("STOP"), {QKeySequence(Qt::SHIFT | Qt::Key_F5)}, [this, &controls] {
+        if (controls.stopEnabled)
+            m_panel->btnAnaStopClick();
+    });
 
     QMenu* view = menuBar()->addMenu(QStringLiteral("ビュー(&V)"));
     m_nav.zoomIn = add(view, "mnuZoomIn", QStringLiteral("拡大(&I)"),
-                       {QKeySequence(QKeySequence::ZoomIn), QKeySequence(Qt::CTRL | Qt::Key_Equal)}, &AnalyzerPanel::zoomInClick);
+                       {QKeySequence(QKeySequence::ZoomIn), QKeySequence(Qt::CTRL | Qt::Key_Equal)},
+                       [this] { m_panel->zoomInClick(); });
     m_nav.zoomOut = add(view, "mnuZoomOut", QStringLiteral("縮小(&O)"), {QKeySequence(QKeySequence::ZoomOut)},
-                        &AnalyzerPanel::zoomOutClick);
+                        [this] { m_panel->zoomOutClick(); });
     m_nav.wholeData = add(view, "mnuWholeData", QStringLiteral("全データ(&W)"), {QKeySequence(Qt::CTRL | Qt::Key_0)},
-                          &AnalyzerPanel::wholeDataClick);
+                          [this] { m_panel->wholeDataClick(); });
     view->addSeparator();
     m_nav.goToTrigger = add(view, "mnuGoToTrigger", QStringLiteral("トリガへ移動(&T)"), {QKeySequence(Qt::CTRL | Qt::Key_T)},
-                            &AnalyzerPanel::goToTriggerClick);
+                            [this] { m_panel->goToTriggerClick(); });
     m_nav.goToCursorA = add(view, "mnuGoToCursorA", QStringLiteral("カーソルAへ移動(&A)"),
-                            {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_A)}, nullptr);
+                            {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_A)}, [this] { m_panel->goToCursorClick(TimeCursor::A); });
     m_nav.goToCursorB = add(view, "mnuGoToCursorB", QStringLiteral("カーソルBへ移動(&B)"),
-                            {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_B)}, nullptr);
+                            {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_B)}, [this] { m_panel->goToCursorClick(TimeCursor::B); });
     view->addSeparator();
-    m_nav.screenLeft = add(view, "mnuScreenLeft", QStringLiteral("前の画面(&P)"), {QKeySequence(Qt::CTRL | Qt::Key_Left)}, nullptr);
-    m_nav.screenRight = add(view, "mnuScreenRight", QStringLiteral("次の画面(&N)"), {QKeySequence(Qt::CTRL | Qt::Key_Right)}, nullptr);
-    const auto onPanel = [this](QAction* action, const std::function<void()>& run) {
-        connect(action, &QAction::triggered, this, [this, run] {
-            if (IsAnalyzerPage(m_state->controls.currentPage) && m_panel->page() == m_state->controls.currentPage)
-                run();
-        });
-    };
-    onPanel(m_nav.goToCursorA, [this] { m_panel->goToCursorClick(TimeCursor::A); });
-    onPanel(m_nav.goToCursorB, [this] { m_panel->goToCursorClick(TimeCursor::B); });
-    onPanel(m_nav.screenLeft, [this] { m_panel->scrollScreenClick(-1); });
-    onPanel(m_nav.screenRight, [this] { m_panel->scrollScreenClick(1); });
+    m_nav.screenLeft = add(view, "mnuScreenLeft", QStringLiteral("前の画面(&P)"), {QKeySequence(Qt::CTRL | Qt::Key_Left)},
+                           [this] { m_panel->scrollScreenClick(-1); });
+    m_nav.screenRight = add(view, "mnuScreenRight", QStringLiteral("次の画面(&N)"), {QKeySequence(Qt::CTRL | Qt::Key_Right)},
+                            [this] { m_panel->scrollScreenClick(1); });
 
     // The controls name their keys too.
     const auto keys = [](const QAction* action) { return action->shortcut().toString(QKeySequence::NativeText); };
