@@ -35,6 +35,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <cstdio>
 #include <functional>
 
 namespace seiran::app {
@@ -428,6 +429,8 @@ void MainWindow::repaintLogIfDue()
 
 bool MainWindow::askOkCancel(const QString& question)
 {
+    if (m_unattended)
+        return false;
     QMessageBox box(QMessageBox::Question, QStringLiteral("Seiran"), question, QMessageBox::Ok | QMessageBox::Cancel, this);
     box.button(QMessageBox::Ok)->setText(QStringLiteral("OK"));
     box.button(QMessageBox::Cancel)->setText(QStringLiteral("キャンセル"));
@@ -436,6 +439,10 @@ bool MainWindow::askOkCancel(const QString& question)
 
 void MainWindow::showError(const QString& message)
 {
+    if (m_unattended) {
+        std::fprintf(stderr, "seiran: %s\n", message.toUtf8().constData());
+        return;
+    }
     QMessageBox::critical(this, QStringLiteral("Seiran"), message);
 }
 

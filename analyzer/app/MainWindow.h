@@ -80,6 +80,10 @@ public:
     // with no instrument usable, onto an analyzer page laid out from the file. True when read.
     bool openFile(const QString& fileName);
 
+    // A run that nobody watches (a picture made from the command line): errors go to the standard
+    // error stream instead of a box, and questions are answered with Cancel.
+    void setUnattended(bool unattended) { m_unattended = unattended; }
+
     // Shows a page (0 to 9) as a click on its tab does.
     void showPage(int page);
     // Draws what is waiting to be drawn now instead of at the next redraw tick.
@@ -148,6 +152,7 @@ private:
     QElapsedTimer m_sinceLogPaint;
     std::bitset<10> m_dirtyPages;
     bool m_closed = false;
+    bool m_unattended = false;
     int m_redrawCount = 0;
 };
 

@@ -47,6 +47,7 @@ int main(int argc, char* argv[])
         usb = std::make_unique<LibusbPath>();
 
     app::MainWindow window(clock, *usb, defaultProgramFolder());
+    window.setUnattended(!options.screenshotFile.isEmpty());
     app::StartOptions start;
     start.mode = options.mode;
     window.startUp(start);
