@@ -199,7 +199,11 @@ bool ZoomAroundX(PageState& page, PageView& view, int x, int steps)
         return false;
     int to = 0;
     if (from < 0) {
-        to = steps > 0 ? 0 : last; // an odd zoom from a file: back onto the list
+        // A zoom from a file that is no list item: from the nearest item.
+        const double log2 = page.compressed ? std::log2(double(std::max(page.zoomCode, 1)))
+                                            : std::log2(std::max(page.zoomFactor, 1e-9));
+        const int nearest = std::clamp(int(std::lround((page.compressed ? 15.0 : 7.0) - log2)), 0, last - 1);
+        to = std::clamp(nearest - steps, 0, last);
     } else if (from == last && steps > 0) {
         to = coarsestZoomWiderThanWindow(page, view);
         if (to < 0)

@@ -93,6 +93,14 @@ TEST(Navigation, ZoomStepsWalkTheListIntoAndOutOfTheWholeView)
 
         ASSERT_TRUE(ZoomFromListIndex(*page, 0)); // ×128
         EXPECT_FALSE(ZoomAroundX(*page, *view, 100, 1));
+
+        // A zoom that is no list item (a file can hold one) steps from the nearest item.
+        if (compressed)
+            page->zoomCode = 300; // near ×1
+        else
+            page->zoomFactor = 3.0; // near ×4
+        EXPECT_TRUE(ZoomAroundX(*page, *view, 100, 1));
+        EXPECT_EQ(ZoomComboText(*page), compressed ? QStringLiteral("×2") : QStringLiteral("×8"));
         EXPECT_TRUE(ZoomToWholeData(*page, *view));
         EXPECT_TRUE(ShowsWholeData(*page));
         EXPECT_FALSE(view->horizontalScrollEnabled);
