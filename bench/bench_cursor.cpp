@@ -14,6 +14,7 @@
 #include "core/AnalyzerState.h"
 #include "cursor/CursorController.h"
 #include "cursor/EdgeSearch.h"
+#include "cursor/Measurement.h"
 #include "render/RowLayout.h"
 
 #include <benchmark/benchmark.h>
@@ -151,6 +152,31 @@ void BM_Overlay(benchmark::State& s, bool compressed, bool wholeView)
     }
 }
 
+// The A-B readout with A and B at both ends of the capture: the worst case. "records_full" is a
+// display list filled to its 524288 records, one sample each, channel 0 changing at every record.
+// Items are samples measured.
+void BM_MeasureAB(benchmark::State& s, bool compressed, bool fullList)
+{
+    Bench bench(compressed, false);
+    PageState& page = bench.state.pages[0];
+    if (fullList) {
+        for (int i = 0; i < kDisplayRecords; ++i)
+            page.displayList.set(i, std::uint64_t(i & 1), 1, i);
+        page.displayList.setEnd(kDisplayRecords, kDisplayRecords);
+        page.recCount = kDisplayRecords;
+        page.sampleCount = kDisplayRecords;
+    }
+    page.channelSelected.fill(false);
+    page.channelSelected[0] = true;
+    page.cursorA = 0;
+    page.cursorB = compressed ? page.sampleCount : page.dataCount;
+    for (auto _ : s)
+        benchmark::DoNotOptimize(MeasureCursorsAB(page));
+    const EdgeMeasurement m = MeasureCursorsAB(page);
+    s.counters["edges"] = double(m.rising + m.falling);
+    s.SetItemsProcessed(std::int64_t(s.iterations()) * (m.to - m.from));
+}
+
 BENCHMARK_CAPTURE(BM_NextEdge, planes, false)->Apply(searchArgs);
 BENCHMARK_CAPTURE(BM_PreviousEdge, planes, false)->Apply(searchArgs);
 BENCHMARK_CAPTURE(BM_NextEdge, records, true)->Apply(searchArgs);
@@ -163,6 +189,9 @@ BENCHMARK_CAPTURE(BM_Overlay, planes_x1, false, false)->Unit(benchmark::kMicrose
 BENCHMARK_CAPTURE(BM_Overlay, planes_whole, false, true)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(BM_Overlay, records_x1, true, false)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(BM_Overlay, records_whole, true, true)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_MeasureAB, planes, false, false)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_MeasureAB, records, true, false)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_MeasureAB, records_full, true, true)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 

@@ -1,4 +1,3 @@
-#include "capture/Compare.h"
 #include "AnalyzerPanel.h"
 
 #include "CursorPanel.h"
@@ -10,10 +9,13 @@
 #include "TriggerGridView.h"
 #include "WaveImage.h"
 #include "capture/CaptureSettings.h"
+#include "capture/Compare.h"
 #include "capture/RunControl.h"
 #include "capture/TriggerGrid.h"
 #include "core/AnalyzerState.h"
 #include "cursor/CursorController.h"
+#include "cursor/Measurement.h"
+#include "render/Navigation.h"
 #include "render/RowLayout.h"
 #include "render/WaveMapping.h"
 #include "render/WavePopup.h"
@@ -46,6 +48,11 @@ constexpr int kSignalGridWidth = 128;
 constexpr int kTriggerGridWidth = TriggerGridView::kChannelColumnWidth + TriggerGridView::kConditionColumnWidth + 1;
 constexpr int kWaveRightGap = 11; // the wave box fills the width less the vertical bar and 11 pixels
 constexpr int kGap = 12;
+constexpr int kMeasureTop = 55; // under the cursor grids, above the signal grid
+constexpr int kMeasureHeight = 16;
+constexpr int kWheelNotch = 120;   // angle delta of one notch of a wheel
+constexpr int kRowsPerNotch = 3;
+constexpr double kScreensPerNotch = 0.25;
 
 QLabel* makeLabel(const QString& text, QWidget* parent)
 {
@@ -104,6 +111,7 @@ AnalyzerPanel::AnalyzerPanel(AnalyzerState& state, QWidget* parent)
     , m_scrhWave(new QScrollBar(Qt::Horizontal, this))
     , m_scrvWave(new QScrollBar(Qt::Vertical, this))
     , m_cursorPanel(new CursorPanel(state, *m_cursors, this))
+    , m_lblMeasure(new QLabel(this))
 {
     setObjectName(QStringLiteral("AnalyzerPanel"));
     m_btnAnaRun->setObjectName(QStringLiteral("btnAnaRun"));
@@ -117,6 +125,8 @@ AnalyzerPanel::AnalyzerPanel(AnalyzerState& state, QWidget* parent)
     m_cmbSelESmpP->setObjectName(QStringLiteral("cmbSelESmpP"));
     m_scrhWave->setObjectName(QStringLiteral("scrhWave"));
     m_scrvWave->setObjectName(QStringLiteral("scrvWave"));
+    m_lblMeasure->setObjectName(QStringLiteral("lblMeasure"));
+    m_lblMeasure->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
     m_edtAnaTime->setReadOnly(true);
     // The zoom box also shows "×全データ", which is no item of its list.
@@ -143,6 +153,7 @@ AnalyzerPanel::AnalyzerPanel(AnalyzerState& state, QWidget* parent)
     connect(m_imgWave2, &WaveImage::mouseMoved, this, &AnalyzerPanel::imgWave2MouseMove);
     connect(m_imgWave2, &WaveImage::mouseUp, this, &AnalyzerPanel::imgWave2MouseUp);
     connect(m_imgWave2, &WaveImage::popupRequested, this, &AnalyzerPanel::PopupImgWave2Popup);
+    connect(m_imgWave2, &WaveImage::wheelTurned, this, &AnalyzerPanel::imgWave2MouseWheel);
     m_cursors->setListener([this](int page, unsigned what) { onCursorRefresh(page, what); });
     placeControls();
 }
@@ -173,6 +184,7 @@ void AnalyzerPanel::placeControls()
     const int pairLeft = m_lblTime->x();
     x = placeCaptioned(m_lblRunMode, m_cmbRunMode, x + kGap, kRowOneTop, captionWidth(m_lblRunMode), 110);
     m_cursorPanel->place(pairLeft, kRowTwoTop, x + 2 * kGap, kRowOneTop - 2);
+    m_lblMeasure->setGeometry(x + 2 * kGap, kMeasureTop, std::max(width() - x - 2 * kGap - 4, 40), kMeasureHeight);
 
     const bool edge = m_gridTop == kGridTopWithSamplingEdge;
     m_lblSelESmpP->setVisible(edge);
@@ -233,6 +245,8 @@ void AnalyzerPanel::redrawPage()
     PageState& p = m_state.pages[std::size_t(m_page)];
     PageView& view = m_state.pageViews[std::size_t(m_page)];
     LayoutPage(p, view);
+    RevealTriggerOfNewCapture(p, view, m_captureExpected[std::size_t(m_page)]);
+    KeepScrollStepsWithinScreen(p, view);
     {
         QImage& picture = m_imgWave2->freshPicture();
         QtImageCanvas canvas(picture);
@@ -249,7 +263,26 @@ void AnalyzerPanel::redrawPage()
     loadScrollBars();
     loadGrids();
     loadControlStates();
+    loadMeasurement();
     m_imgWave2->update();
+}
+
+void AnalyzerPanel::expectNewData(int page)
+{
+    if (IsAnalyzerPage(page))
+        m_captureExpected[std::size_t(page)] = true;
+}
+
+void AnalyzerPanel::loadMeasurement()
+{
+    if (!IsAnalyzerPage(m_page))
+        return;
+    const PageState& p = m_state.pages[std::size_t(m_page)];
+    const EdgeMeasurement m = MeasureCursorsAB(p);
+    const QString interval = m_state.intervalText(m_page);
+    const int origin = m_state.settings.channelOrigin;
+    m_lblMeasure->setText(MeasurementText(p, m, interval, origin));
+    m_lblMeasure->setToolTip(MeasurementDetailText(p, m, interval, origin));
 }
 
 void AnalyzerPanel::loadScrollBars()
@@ -262,9 +295,11 @@ void AnalyzerPanel::loadScrollBars()
         m_scrhWave->setEnabled(enabled);
         m_scrhWave->setRange(0, enabled ? p.scrollMax : 0);
         m_scrhWave->setValue(enabled ? p.scrollPosition : 0);
-        const int steps = p.compressed ? std::max(ViewWidth(view) / std::max(zoomStep(p), 1), 1)
-                                       : std::max(p.scrollMax / 16, 1);
-        m_scrhWave->setPageStep(steps);
+        // A page step is one screen at most, and the three lines of a wheel turn on the bar less.
+        PageView& mutableView = m_state.pageViews[std::size_t(m_page)];
+        const int screen = ScrollUnitsPerScreen(p, mutableView);
+        m_scrhWave->setPageStep(screen);
+        m_scrhWave->setSingleStep(std::max(screen / 8, 1));
     }
     {
         const QSignalBlocker block(m_scrvWave);
@@ -300,6 +335,8 @@ void AnalyzerPanel::onCursorRefresh(int page, unsigned what)
     if (what & kRefreshSignalNames)
         m_sgrSignal->viewport()->update();
     m_cursorPanel->refresh(page, what);
+    if (what & (kRefreshDifference | kRefreshState | kRefreshOverlay))
+        loadMeasurement();
 }
 
 void AnalyzerPanel::resizeEvent(QResizeEvent* event)
@@ -326,6 +363,7 @@ void AnalyzerPanel::FormResize()
 
 void AnalyzerPanel::btnAnaRunClick()
 {
+    expectNewData(m_page);
     StartCapture(m_state, m_page);
     loadControlStates();
 }
@@ -376,6 +414,7 @@ void AnalyzerPanel::sgrTriggerMouseDown(int column, int row)
         setUpPage(m_page); // the input group's own settings are shown
     else
         m_sgrTrigger->gridModel().refresh();
+    loadMeasurement(); // the CH column chooses the measured channel
 }
 
 void AnalyzerPanel::PopupSgrTriggerPopup(int column, int row, const QPoint& globalPosition)
@@ -455,6 +494,70 @@ void AnalyzerPanel::PopupImgWave2Popup(const QPoint& globalPosition)
     else if (chosen == vAll)
         pmnuVAllClick(p, view, frontEnd, m_page);
     m_cmbAnaZoom->setEditText(ZoomComboText(p));
+}
+
+// ---- wheel and keyboard navigation
+
+void AnalyzerPanel::imgWave2MouseWheel(int x, int, QPoint angleDelta, Qt::KeyboardModifiers modifiers)
+{
+    m_wheelRest += angleDelta;
+    const QPoint notches(m_wheelRest.x() / kWheelNotch, m_wheelRest.y() / kWheelNotch);
+    m_wheelRest -= notches * kWheelNotch;
+    if (notches.isNull())
+        return;
+    PageState& p = m_state.pages[std::size_t(m_page)];
+    PageView& view = m_state.pageViews[std::size_t(m_page)];
+    bool changed = false;
+    if (modifiers & Qt::ControlModifier) {
+        changed = ZoomAroundX(p, view, x, notches.y()); // away from the user: zoom in
+    } else if ((modifiers & Qt::ShiftModifier) || notches.x() != 0) {
+        // Some platforms turn Shift+wheel into a sideways turn themselves.
+        const int turn = notches.x() != 0 ? notches.x() : notches.y();
+        changed = ScrollByScreens(p, view, -turn * kScreensPerNotch);
+    } else {
+        changed = ScrollRows(p, view, -notches.y() * kRowsPerNotch);
+    }
+    afterNavigation(changed);
+}
+
+void AnalyzerPanel::afterNavigation(bool changed)
+{
+    if (!changed)
+        return;
+    m_cmbAnaZoom->setEditText(ZoomComboText(m_state.pages[std::size_t(m_page)]));
+    m_state.frontEnd().requestRedraw(m_page);
+}
+
+void AnalyzerPanel::zoomInClick()
+{
+    afterNavigation(ZoomAroundCentre(m_state.pages[std::size_t(m_page)], m_state.pageViews[std::size_t(m_page)], 1));
+}
+
+void AnalyzerPanel::zoomOutClick()
+{
+    afterNavigation(ZoomAroundCentre(m_state.pages[std::size_t(m_page)], m_state.pageViews[std::size_t(m_page)], -1));
+}
+
+void AnalyzerPanel::wholeDataClick()
+{
+    afterNavigation(ZoomToWholeData(m_state.pages[std::size_t(m_page)], m_state.pageViews[std::size_t(m_page)]));
+}
+
+void AnalyzerPanel::goToTriggerClick()
+{
+    afterNavigation(GoToTrigger(m_state.pages[std::size_t(m_page)], m_state.pageViews[std::size_t(m_page)]));
+}
+
+void AnalyzerPanel::goToCursorClick(TimeCursor cursor)
+{
+    PageState& p = m_state.pages[std::size_t(m_page)];
+    afterNavigation(GoToSample(p, m_state.pageViews[std::size_t(m_page)], CursorValue(p, cursor)));
+}
+
+void AnalyzerPanel::scrollScreenClick(int direction)
+{
+    afterNavigation(ScrollByScreens(m_state.pages[std::size_t(m_page)], m_state.pageViews[std::size_t(m_page)],
+                                    direction < 0 ? -1.0 : 1.0));
 }
 
 } // namespace seiran::app

@@ -2,6 +2,8 @@
 
 #include <QWidget>
 
+#include <array>
+#include <cstdint>
 #include <memory>
 
 class QComboBox;
@@ -13,6 +15,7 @@ class QScrollBar;
 namespace seiran {
 class AnalyzerState;
 class CursorController;
+enum class TimeCursor : std::uint8_t;
 } // namespace seiran
 
 namespace seiran::app {
@@ -37,6 +40,8 @@ public:
     void redrawPage();
     // Enabling of the capture controls from the state.
     void loadControlStates();
+    // The next drawing of the page brings its trigger into view when it lies outside (new data).
+    void expectNewData(int page);
     int page() const { return m_page; }
 
     CursorController& cursors() { return *m_cursors; }
@@ -54,6 +59,8 @@ public:
     QScrollBar* scrhWave() const { return m_scrhWave; }
     QScrollBar* scrvWave() const { return m_scrvWave; }
     CursorPanel* cursorPanel() const { return m_cursorPanel; }
+    // The measurement readout of the selected channel between cursors A and B.
+    QLabel* lblMeasure() const { return m_lblMeasure; }
 
     // ---- handlers
     void btnAnaRunClick();
@@ -70,6 +77,17 @@ public:
     void imgWave2MouseMove(int x, int y, Qt::MouseButtons buttons);
     void imgWave2MouseUp(int x, int y, Qt::MouseButton button);
     void PopupImgWave2Popup(const QPoint& globalPosition);
+    // Ctrl+wheel zooms around the pointer, Shift+wheel (or a sideways swipe) scrolls the time,
+    // the wheel alone scrolls the rows.
+    void imgWave2MouseWheel(int x, int y, QPoint angleDelta, Qt::KeyboardModifiers modifiers);
+
+    // ---- keyboard and menu navigation of the page shown
+    void zoomInClick();
+    void zoomOutClick();
+    void wholeDataClick();
+    void goToTriggerClick();
+    void goToCursorClick(TimeCursor cursor);
+    void scrollScreenClick(int direction); // −1: one screen left, 1: right
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -81,12 +99,16 @@ private:
     void loadScrollBars();
     void loadGrids();
     void onCursorRefresh(int page, unsigned what);
+    void loadMeasurement();
+    void afterNavigation(bool changed);
 
     AnalyzerState& m_state;
     std::unique_ptr<CursorController> m_cursors;
     int m_page = 0;
     int m_gridTop = 72;
     bool m_dragging = false;
+    QPoint m_wheelRest; // wheel turns short of a notch, kept for the next event
+    std::array<bool, 4> m_captureExpected{}; // RUN pressed: the capture's trigger is brought into view
 
     QPushButton* m_btnAnaRun;
     QPushButton* m_btnAnaStop;
@@ -108,6 +130,7 @@ private:
     QScrollBar* m_scrhWave;
     QScrollBar* m_scrvWave;
     CursorPanel* m_cursorPanel;
+    QLabel* m_lblMeasure;
 };
 
 } // namespace seiran::app

@@ -30,7 +30,16 @@ ParsedOptions parseAppOptions(const QStringList& arguments)
     const QCommandLineOption bus(QStringLiteral("bus"),
                                  QStringLiteral("screenshot: join rows FIRST to LAST (from 0) into a HEX bus row."),
                                  QStringLiteral("FIRST-LAST"));
-    parser.addOptions({simulate, mode, screenshot, page, interval, zoom, bus});
+    const QCommandLineOption position(QStringLiteral("position"),
+                                      QStringLiteral("screenshot: the trigger position of the capture, 左, 中央 or 右."),
+                                      QStringLiteral("POS"));
+    const QCommandLineOption cursors(QStringLiteral("cursors"),
+                                     QStringLiteral("screenshot: cursors A and B after the capture, in samples from the trigger (-20,80)."),
+                                     QStringLiteral("A,B"));
+    parser.addOptions({simulate, mode, screenshot, page, interval, zoom, bus, position, cursors});
+    parser.addPositionalArgument(QStringLiteral("FILE"),
+                                 QStringLiteral("A data file (.ana) to open; without an instrument it is shown on its own analyzer page."),
+                                 QStringLiteral("[FILE]"));
 
     ParsedOptions parsed;
     if (!parser.parse(arguments)) {
@@ -42,8 +51,8 @@ ParsedOptions parseAppOptions(const QStringList& arguments)
         parsed.helpText = parser.helpText();
         return parsed;
     }
-    if (!parser.positionalArguments().isEmpty()) {
-        parsed.error = QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments().first());
+    if (parser.positionalArguments().size() > 1) {
+        parsed.error = QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments().at(1));
         return parsed;
     }
 
@@ -68,6 +77,27 @@ ParsedOptions parseAppOptions(const QStringList& arguments)
     o.interval = parser.value(interval);
     o.zoom = parser.value(zoom);
     o.bus = parser.value(bus);
+    o.position = parser.value(position);
+    if (!o.position.isEmpty() && !QStringList{QStringLiteral("左"), QStringLiteral("中央"), QStringLiteral("右")}.contains(o.position)) {
+        parsed.error = QStringLiteral("--position takes 左, 中央 or 右");
+        return parsed;
+    }
+    if (parser.isSet(cursors)) {
+        const QStringList parts = parser.value(cursors).split(QLatin1Char(','));
+        bool okA = false;
+        bool okB = false;
+        if (parts.size() == 2) {
+            o.cursorAFromTrigger = parts[0].toInt(&okA);
+            o.cursorBFromTrigger = parts[1].toInt(&okB);
+        }
+        if (!okA || !okB) {
+            parsed.error = QStringLiteral("--cursors takes two sample counts: A,B");
+            return parsed;
+        }
+        o.cursorsSet = true;
+    }
+    if (!parser.positionalArguments().isEmpty())
+        o.dataFile = parser.positionalArguments().first();
     return parsed;
 }
 

@@ -15,6 +15,11 @@ struct AppOptions {
     QString interval;      // its sampling interval as the list shows it ("10nS")
     QString zoom;          // the zoom after it, as the zoom list shows it ("×4", "全データ")
     QString bus;           // rows joined into a bus for the picture: "FIRST-LAST" (row numbers from 0)
+    QString position;      // the trigger position of that capture: "左", "中央" or "右"
+    bool cursorsSet = false; // cursors A and B placed after the capture, counted from the trigger
+    int cursorAFromTrigger = 0;
+    int cursorBFromTrigger = 0;
+    QString dataFile;      // a data file (".ana") to open after start-up
 };
 
 struct ParsedOptions {

@@ -9,13 +9,17 @@
 #include "UsbTransport.h"
 #include "VersionBox.h"
 #include "core/AnalyzerState.h"
+#include "cursor/CursorTable.h"
+#include "files/DataFile.h"
 #include "files/DisplaySettings.h"
 #include "files/FileMenu.h"
+#include "setup/OfflinePage.h"
 #include "setup/StartUp.h"
 #include "view/Pages.h"
 
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
@@ -31,6 +35,8 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <cstdio>
+#include <functional>
 
 namespace seiran::app {
 
@@ -181,10 +187,71 @@ void MainWindow::createMenus()
     m_mnuInterface->setObjectName(QStringLiteral("mnuInterface"));
     addLaterItem(interfaceMenu, QStringLiteral("インターフェース設定(&I)..."));
 
+    createNavigationMenus();
+
     QMenu* info = menuBar()->addMenu(QStringLiteral("情報(&I)"));
     QAction* about = info->addAction(QStringLiteral("バージョン(&A)"));
     about->setObjectName(QStringLiteral("mnuAbout"));
     connect(about, &QAction::triggered, this, &MainWindow::mnuAboutClick);
+}
+
+void MainWindow::createNavigationMenus()
+{
+    // Each item acts on the analyzer page shown; the menu states follow at once (RUN enables STOP).
+    const auto add = [this](QMenu* menu, const char* name, const QString& caption, const QList<QKeySequence>& keys,
+                            const std::function<void()>& run) {
+        QAction* action = menu->addAction(caption);
+        action->setObjectName(QLatin1String(name));
+        action->setShortcuts(keys);
+        connect(action, &QAction::triggered, this, [this, run] {
+            if (!IsAnalyzerPage(m_state->controls.currentPage) || m_panel->page() != m_state->controls.currentPage)
+                return;
+            run();
+            loadMenuStates();
+        });
+        return action;
+    };
+    const AnalyzerControls& controls = m_state->controls.analyzer;
+    QMenu* capture = menuBar()->addMenu(QStringLiteral("測定(&R)"));
+    m_nav.run = add(capture, "mnuRun", QStringLiteral("RUN"), {QKeySequence(Qt::Key_F5)}, [this, &controls] {
+        if (controls.runEnabled)
+            m_panel->btnAnaRunClick();
+    });
+    m_nav.stop = add(capture, "mnuStop", QStringLiteral("STOP"), {QKeySequence(Qt::SHIFT | Qt::Key_F5)}, [this, &controls] {
+        if (controls.stopEnabled)
+            m_panel->btnAnaStopClick();
+    });
+
+    QMenu* view = menuBar()->addMenu(QStringLiteral("ビュー(&V)"));
+    m_nav.zoomIn = add(view, "mnuZoomIn", QStringLiteral("拡大(&I)"),
+                       {QKeySequence(QKeySequence::ZoomIn), QKeySequence(Qt::CTRL | Qt::Key_Equal)},
+                       [this] { m_panel->zoomInClick(); });
+    m_nav.zoomOut = add(view, "mnuZoomOut", QStringLiteral("縮小(&O)"), {QKeySequence(QKeySequence::ZoomOut)},
+                        [this] { m_panel->zoomOutClick(); });
+    m_nav.wholeData = add(view, "mnuWholeData", QStringLiteral("全データ(&W)"), {QKeySequence(Qt::CTRL | Qt::Key_0)},
+                          [this] { m_panel->wholeDataClick(); });
+    view->addSeparator();
+    m_nav.goToTrigger = add(view, "mnuGoToTrigger", QStringLiteral("トリガへ移動(&T)"), {QKeySequence(Qt::CTRL | Qt::Key_T)},
+                            [this] { m_panel->goToTriggerClick(); });
+    m_nav.goToCursorA = add(view, "mnuGoToCursorA", QStringLiteral("カーソルAへ移動(&A)"),
+                            {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_A)}, [this] { m_panel->goToCursorClick(TimeCursor::A); });
+    m_nav.goToCursorB = add(view, "mnuGoToCursorB", QStringLiteral("カーソルBへ移動(&B)"),
+                            {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_B)}, [this] { m_panel->goToCursorClick(TimeCursor::B); });
+    view->addSeparator();
+    m_nav.screenLeft = add(view, "mnuScreenLeft", QStringLiteral("前の画面(&P)"), {QKeySequence(Qt::CTRL | Qt::Key_Left)},
+                           [this] { m_panel->scrollScreenClick(-1); });
+    m_nav.screenRight = add(view, "mnuScreenRight", QStringLiteral("次の画面(&N)"), {QKeySequence(Qt::CTRL | Qt::Key_Right)},
+                            [this] { m_panel->scrollScreenClick(1); });
+
+    // The controls name their keys too.
+    const auto keys = [](const QAction* action) { return action->shortcut().toString(QKeySequence::NativeText); };
+    m_panel->btnAnaRun()->setToolTip(QStringLiteral("測定開始 (%1)").arg(keys(m_nav.run)));
+    m_panel->btnAnaStop()->setToolTip(QStringLiteral("測定停止 (%1)").arg(keys(m_nav.stop)));
+    m_panel->cmbAnaZoom()->setToolTip(QStringLiteral("ズーム: 拡大 %1, 縮小 %2, 全データ %3; 波形の上で Ctrl+ホイールでポインタの位置を中心に拡大・縮小")
+                                          .arg(keys(m_nav.zoomIn), keys(m_nav.zoomOut), keys(m_nav.wholeData)));
+    m_panel->scrhWave()->setToolTip(QStringLiteral("時間のスクロール: 波形の上で Shift+ホイール; 1画面ずつ %1 / %2; トリガへ %3")
+                                        .arg(keys(m_nav.screenLeft), keys(m_nav.screenRight), keys(m_nav.goToTrigger)));
+    m_panel->scrvWave()->setToolTip(QStringLiteral("行のスクロール: 波形の上でホイール"));
 }
 
 void MainWindow::startUp(const StartOptions& options)
@@ -200,6 +267,9 @@ void MainWindow::startUp(const StartOptions& options)
         ChangeHardwareMode(*m_state, options.mode);
         m_state->controls.windowHeight = startUpWindowHeight(m_state->pages[0].channelCount);
     }
+
+    if (m_state->device.InterfaceError)
+        LogOfflineHints(*m_state);
 
     loadPageTabs();
     if (m_state->controls.windowHeight > 0)
@@ -227,10 +297,19 @@ void MainWindow::loadMenuStates()
 {
     m_mnuHardware->setEnabled(m_state->controls.hardwareMenuEnabled);
     m_mnuInterface->setEnabled(m_state->controls.interfaceMenuEnabled);
-    const bool files = m_state->controls.startUpDone && PageHasDataFile(m_state->controls.currentPage);
-    m_mnuOpen->setEnabled(files);
+    const bool started = m_state->controls.startUpDone;
+    const bool files = started && PageHasDataFile(m_state->controls.currentPage);
+    // Without an instrument a file can still be opened: it brings its own analyzer page.
+    m_mnuOpen->setEnabled(files || (started && ViewingOffline(*m_state)));
     m_mnuSave->setEnabled(files);
     m_mnuSaveAs->setEnabled(files);
+
+    const bool analyzer = started && IsAnalyzerPage(m_state->controls.currentPage);
+    m_nav.run->setEnabled(analyzer && m_state->controls.analyzer.runEnabled);
+    m_nav.stop->setEnabled(analyzer && m_state->controls.analyzer.stopEnabled);
+    for (QAction* action : {m_nav.zoomIn, m_nav.zoomOut, m_nav.wholeData, m_nav.goToTrigger, m_nav.goToCursorA,
+                            m_nav.goToCursorB, m_nav.screenLeft, m_nav.screenRight})
+        action->setEnabled(analyzer);
 }
 
 void MainWindow::showPage(int page)
@@ -350,6 +429,8 @@ void MainWindow::repaintLogIfDue()
 
 bool MainWindow::askOkCancel(const QString& question)
 {
+    if (m_unattended)
+        return false;
     QMessageBox box(QMessageBox::Question, QStringLiteral("Seiran"), question, QMessageBox::Ok | QMessageBox::Cancel, this);
     box.button(QMessageBox::Ok)->setText(QStringLiteral("OK"));
     box.button(QMessageBox::Cancel)->setText(QStringLiteral("キャンセル"));
@@ -358,6 +439,10 @@ bool MainWindow::askOkCancel(const QString& question)
 
 void MainWindow::showError(const QString& message)
 {
+    if (m_unattended) {
+        std::fprintf(stderr, "seiran: %s\n", message.toUtf8().constData());
+        return;
+    }
     QMessageBox::critical(this, QStringLiteral("Seiran"), message);
 }
 
@@ -398,10 +483,56 @@ void MainWindow::mnuSettingAnaClick()
 
 void MainWindow::mnuOpenClick()
 {
+    if (ViewingOffline(*m_state)) {
+        const QString chosen = chooseOpenFile(OpenDialogPreset(0));
+        if (!chosen.isEmpty())
+            openFile(chosen);
+        return;
+    }
     const bool opened = seiran::mnuOpenClick(*m_state);
     showFileCaption();
-    if (opened)
+    if (opened) {
+        m_panel->expectNewData(m_state->controls.currentPage);
         showPage(m_state->controls.currentPage); // the page is set up again from what was read
+    }
+}
+
+bool MainWindow::openFile(const QString& fileName)
+{
+    const bool offline = ViewingOffline(*m_state);
+    int page = m_state->controls.currentPage;
+    if (offline) {
+        page = PrepareOfflinePage(*m_state);
+    } else if (!IsAnalyzerPage(page)) {
+        // From another page a file goes to the first analyzer page in use.
+        page = -1;
+        for (int p = 0; p < kAnalyzerPageCount && page < 0; ++p)
+            if (m_state->controls.pageTabVisible[std::size_t(p)])
+                page = p;
+        if (page < 0)
+            return false;
+    }
+    m_state->controls.pageFileName[std::size_t(page)] = fileName;
+    m_state->controls.fileCaption = fileName;
+    bool loaded = false;
+    if (OpenDataFile(*m_state, page, fileName))
+        loaded = true;
+    if (offline)
+        FinishOfflinePage(*m_state, page, loaded);
+    loadPageTabs();
+    showFileCaption();
+    if (loaded) {
+        if (offline) {
+            // The window was sized for no analyzer page at start; now it has one.
+            const int height = startUpWindowHeight(m_state->pages[std::size_t(page)].channelCount);
+            if (height > this->height())
+                resize(width(), height);
+        }
+        m_panel->expectNewData(page);
+        showPage(page);
+    }
+    loadMenuStates();
+    return loaded;
 }
 
 void MainWindow::mnuSaveClick()

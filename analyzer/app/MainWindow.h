@@ -59,6 +59,30 @@ public:
     AnalyzerSettingsBox& analyzerSettingsBox() { return *m_analyzerSettingsBox; }
     QAction* hardwareMenu() const { return m_mnuHardware; }
     QAction* interfaceMenu() const { return m_mnuInterface; }
+    QAction* openMenu() const { return m_mnuOpen; }
+    // The run and view commands of the analyzer page shown, with their keys: RUN, STOP, zoom in,
+    // zoom out, whole data, go to trigger, go to cursor A and B, one screen left and right.
+    struct NavigationActions {
+        QAction* run = nullptr;
+        QAction* stop = nullptr;
+        QAction* zoomIn = nullptr;
+        QAction* zoomOut = nullptr;
+        QAction* wholeData = nullptr;
+        QAction* goToTrigger = nullptr;
+        QAction* goToCursorA = nullptr;
+        QAction* goToCursorB = nullptr;
+        QAction* screenLeft = nullptr;
+        QAction* screenRight = nullptr;
+    };
+    const NavigationActions& navigationActions() const { return m_nav; }
+
+    // Opens a data file as File → Open does after its dialog: onto the analyzer page shown, or,
+    // with no instrument usable, onto an analyzer page laid out from the file. True when read.
+    bool openFile(const QString& fileName);
+
+    // A run that nobody watches (a picture made from the command line): errors go to the standard
+    // error stream instead of a box, and questions are answered with Cancel.
+    void setUnattended(bool unattended) { m_unattended = unattended; }
 
     // Shows a page (0 to 9) as a click on its tab does.
     void showPage(int page);
@@ -97,6 +121,7 @@ protected:
 
 private:
     void createMenus();
+    void createNavigationMenus();
     void createPages();
     void loadPageTabs();
     void loadMenuStates();
@@ -120,12 +145,14 @@ private:
     QAction* m_mnuSaveAs = nullptr;
     QAction* m_mnuHardware = nullptr;
     QAction* m_mnuInterface = nullptr;
+    NavigationActions m_nav;
 
     QTimer m_redrawTimer;
     QElapsedTimer m_sinceRedraw;
     QElapsedTimer m_sinceLogPaint;
     std::bitset<10> m_dirtyPages;
     bool m_closed = false;
+    bool m_unattended = false;
     int m_redrawCount = 0;
 };
 

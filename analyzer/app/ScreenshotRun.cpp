@@ -3,7 +3,10 @@
 #include "AnalyzerPanel.h"
 #include "AppOptions.h"
 #include "MainWindow.h"
+#include "capture/CaptureSettings.h"
 #include "capture/RunControl.h"
+#include "cursor/CursorController.h"
+#include "render/Navigation.h"
 #include "core/AnalyzerState.h"
 #include "view/PageLists.h"
 
@@ -94,16 +97,24 @@ int runScreenshot(MainWindow& window, const AppOptions& options)
         window.showPage(page);
     }
 
-    panel.btnAnaRunClick();
-    const QDeadlineTimer deadline(kCaptureLimitMs);
-    while (anyPageBusy(state) && !deadline.hasExpired()) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-        QThread::msleep(2);
-    }
-    if (anyPageBusy(state)) {
-        panel.btnAnaStopClick();
-        fail(QStringLiteral("the capture did not end in time"));
-        return 1;
+    // A data file opened from the command line is shown as it is; otherwise one capture runs.
+    if (options.dataFile.isEmpty()) {
+        if (!options.position.isEmpty()) {
+            state.pages[std::size_t(page)].triggerText[0] = options.position;
+            SendTriggerSettings(state, page);
+        }
+
+        panel.btnAnaRunClick();
+        const QDeadlineTimer deadline(kCaptureLimitMs);
+        while (anyPageBusy(state) && !deadline.hasExpired()) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+            QThread::msleep(2);
+        }
+        if (anyPageBusy(state)) {
+            panel.btnAnaStopClick();
+            fail(QStringLiteral("the capture did not end in time"));
+            return 1;
+        }
     }
 
     if (!options.zoom.isEmpty()) {
@@ -115,6 +126,14 @@ int runScreenshot(MainWindow& window, const AppOptions& options)
         panel.cmbAnaZoomChange(index);
     }
     window.flushRedraws();
+    if (options.cursorsSet) {
+        PageState& p = state.pages[std::size_t(page)];
+        const std::int64_t trigger = TriggerSample(p);
+        p.cursorA = std::int32_t(trigger + options.cursorAFromTrigger);
+        p.cursorB = std::int32_t(trigger + options.cursorBFromTrigger);
+        panel.cursors().cursorsChanged(page);
+        window.flushRedraws();
+    }
     QCoreApplication::processEvents();
     const QPixmap picture = window.grab();
     if (!picture.save(options.screenshotFile, "PNG")) {

@@ -6,6 +6,7 @@
 #include <QContextMenuEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QWheelEvent>
 
 #include <cstring>
 
@@ -78,6 +79,13 @@ void WaveImage::mouseReleaseEvent(QMouseEvent* event)
 {
     const QPoint at = event->position().toPoint();
     emit mouseUp(at.x(), at.y(), event->button());
+}
+
+void WaveImage::wheelEvent(QWheelEvent* event)
+{
+    const QPoint at = event->position().toPoint();
+    emit wheelTurned(at.x(), at.y(), event->angleDelta(), event->modifiers());
+    event->accept();
 }
 
 void WaveImage::contextMenuEvent(QContextMenuEvent* event)

@@ -31,6 +31,8 @@ signals:
     void mouseMoved(int x, int y, Qt::MouseButtons buttons);
     void mouseUp(int x, int y, Qt::MouseButton button);
     void popupRequested(const QPoint& globalPosition);
+    // A turn of the mouse wheel (or a touchpad swipe) over the image at (x, y).
+    void wheelTurned(int x, int y, QPoint angleDelta, Qt::KeyboardModifiers modifiers);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -38,6 +40,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 
 private:
     void compose();

@@ -47,9 +47,12 @@ int main(int argc, char* argv[])
         usb = std::make_unique<LibusbPath>();
 
     app::MainWindow window(clock, *usb, defaultProgramFolder());
+    window.setUnattended(!options.screenshotFile.isEmpty());
     app::StartOptions start;
     start.mode = options.mode;
     window.startUp(start);
+    if (!options.dataFile.isEmpty())
+        window.openFile(options.dataFile);
     if (!options.screenshotFile.isEmpty())
         return app::runScreenshot(window, options);
     return QApplication::exec();

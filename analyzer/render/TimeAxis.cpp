@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <optional>
 
 namespace seiran {
 
@@ -121,6 +122,40 @@ void drawRecordAxis(const PageState& page, PageView& view, AxisPass& pass)
     }
 }
 
+// x of the trigger sample in the window, when the page has data and the trigger lies inside.
+std::optional<int> triggerX(const PageState& page, PageView& view, int right)
+{
+    if (!page.hasData)
+        return std::nullopt;
+    int x = 0;
+    if (page.compressed) {
+        if (page.sampleCount <= 0)
+            return std::nullopt;
+        x = CompressedSampleX(page, view, std::clamp<std::int64_t>(page.recTriggerSample, 0, page.sampleCount));
+    } else {
+        const PlaneMapping map(page, view);
+        if (map.sampleCount() <= 0)
+            return std::nullopt;
+        x = map.xOf(std::clamp<std::int64_t>(page.triggerPosition, 0, map.sampleCount()));
+    }
+    if (x < 0 || x > right)
+        return std::nullopt;
+    return x;
+}
+
+// A small triangle pointing down at the trigger, between the time labels and the grid.
+void drawTriggerMarker(Canvas& canvas, std::vector<LineSegment>& lines, int x)
+{
+    lines.clear();
+    for (int k = 0; k < kTriggerMarkerHeight; ++k) {
+        const int half = kTriggerMarkerHeight - 1 - k;
+        const int y = cursorLineTop - kTriggerMarkerHeight + k;
+        lines.push_back({x - half, y, x + half, y});
+    }
+    canvas.setPen({kTriggerMarkerColour, 1, false});
+    canvas.drawLines(lines);
+}
+
 } // namespace
 
 int GridStep(double zoomIn256ths)
@@ -151,6 +186,8 @@ void DrawTimeAxis(const PageState& page, PageView& view, Canvas& canvas, const Q
     else
         drawPlaneAxis(page, view, pass);
     pass.finish();
+    if (const auto x = triggerX(page, view, pass.right))
+        drawTriggerMarker(canvas, lines, *x);
     lines.clear();
 }
 

@@ -1,8 +1,15 @@
 #pragma once
 
+#include "render/Canvas.h"
+
 #include <cstdint>
 
 namespace seiran {
+
+// The trigger's mark on the time axis: a triangle pointing down at the trigger sample, its tip on
+// the row just above the grid, drawn whenever the page holds data and the trigger is in the window.
+inline constexpr Rgb kTriggerMarkerColour{230, 110, 0};
+inline constexpr int kTriggerMarkerHeight = 5;
 
 // Samples between grid lines for a zoom in 1/256 pixel per sample (a compressed page's zoomCode,
 // or 256 × a bit-plane page's zoomFactor): 20000 at 1/256 down to 1 at ×128.
