@@ -96,7 +96,7 @@ bool mnuOpenClick(AnalyzerState& state)
         return false;
     fileNameOf(state, page) = chosen;
     state.controls.fileCaption = chosen;
-    return OpenDataFile(state, page, chosen);
+    return OpenDataFile(state, page, chosen).loaded;
 }
 
 } // namespace seiran
