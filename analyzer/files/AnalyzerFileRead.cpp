@@ -64,9 +64,10 @@ int intAt(const DataFileText& lines, qsizetype line, int fallback)
 
 // ---- bit planes
 
-PlaneFiller::PlaneFiller(BitPlanes& planes) : m_planes(planes)
+PlaneFiller::PlaneFiller(BitPlanes& planes)
 {
-    m_planes.allocate();
+    for (int c = 0; c < 32; ++c)
+        m_channels[std::size_t(c)] = planes.words(c).data();
 }
 
 void PlaneFiller::flush(int filled)
@@ -76,7 +77,7 @@ void PlaneFiller::flush(int filled)
     TransposeBits64(m_block);
     const std::uint64_t mask = filled == 64 ? ~std::uint64_t(0) : (std::uint64_t(1) << filled) - 1;
     for (int c = 0; c < 32; ++c) {
-        std::uint64_t& w = m_planes.words(c)[std::size_t(word)];
+        std::uint64_t& w = m_channels[std::size_t(c)][word];
         w = (w & ~mask) | (m_block[std::size_t(c)] & mask);
     }
     m_filled = 0;
@@ -101,10 +102,9 @@ void PlaneFiller::repeat(std::uint32_t sample, std::int64_t count)
         --count;
     }
     const std::int64_t words = count / 64;
-    for (int c = 0; c < 32; ++c) {
+    for (int c = 0; c < 32 && words > 0; ++c) {
         const std::uint64_t level = (sample >> unsigned(c)) & 1U ? ~std::uint64_t(0) : 0;
-        auto channel = m_planes.words(c);
-        std::fill_n(channel.begin() + m_count / 64, words, level);
+        std::fill_n(m_channels[std::size_t(c)] + m_count / 64, words, level);
     }
     m_count += int(words * 64);
     for (std::int64_t k = words * 64; k < count; ++k)
@@ -134,21 +134,77 @@ struct RecordFields {
     std::array<QByteArrayView, 4> f;
     explicit RecordFields(QByteArrayView line)
     {
-        qsizetype from = 0;
+        const char* p = line.data();
+        const char* end = p + line.size();
         int n = 0;
-        while (n < 4) {
-            const qsizetype space = line.sliced(from).indexOf(' ');
-            if (space < 0) {
-                f[std::size_t(n++)] = line.sliced(from);
-                break;
+        const char* token = p;
+        for (; p != end && n < 3; ++p) {
+            if (*p == ' ') {
+                f[std::size_t(n++)] = QByteArrayView(token, p - token);
+                token = p + 1;
             }
-            f[std::size_t(n++)] = line.sliced(from, space);
-            from += space + 1;
         }
+        // The last field ends at the next space or the end of the line.
+        while (p != end && *p != ' ')
+            ++p;
+        f[std::size_t(n++)] = QByteArrayView(token, p - token);
         for (; n < 4; ++n)
             f[std::size_t(n)] = f[std::size_t(n - 1)];
     }
 };
+
+// The usual record line in one pass: upper-case hexadecimal, then three decimals, single
+// spaces, the line's end. Returns the bytes taken up to the line's end, or 0 when the line has
+// any other form; the caller then reads it field by field, which gives the same values.
+// 0-15 for "0"-"9" and "A"-"F", 16 for every other byte: no branch on the kind of digit.
+constexpr std::array<std::uint8_t, 256> kHexDigit = [] {
+    std::array<std::uint8_t, 256> t{};
+    t.fill(16);
+    for (int c = 0; c < 10; ++c)
+        t[std::size_t('0' + c)] = std::uint8_t(c);
+    for (int c = 0; c < 6; ++c)
+        t[std::size_t('A' + c)] = std::uint8_t(10 + c);
+    return t;
+}();
+
+qsizetype fastRecordLine(QByteArrayView text, std::uint64_t& value, int& run, int& start)
+{
+    const char* const begin = text.data();
+    const char* p = begin;
+    const char* const end = begin + text.size();
+    std::uint64_t v = 0;
+    int digits = 0;
+    for (; p != end; ++p, ++digits) {
+        const unsigned d = kHexDigit[static_cast<unsigned char>(*p)];
+        if (d == 16U)
+            break;
+        v = (v << 4) | d;
+    }
+    if (digits == 0 || digits > 16)
+        return 0;
+    std::array<std::int64_t, 3> n{};
+    for (std::int64_t& number : n) {
+        if (p == end || *p != ' ')
+            return 0;
+        ++p;
+        const bool negative = p != end && *p == '-';
+        p += negative ? 1 : 0;
+        const char* first = p;
+        for (; p != end && unsigned(*p - '0') <= 9U && p - first < 10; ++p)
+            number = number * 10 + (*p - '0');
+        if (p == first || (p != end && unsigned(*p - '0') <= 9U))
+            return 0;
+        number = negative ? -number : number;
+        if (number < std::numeric_limits<int>::min() || number > std::numeric_limits<int>::max())
+            return 0;
+    }
+    if (p != end && *p != '\r' && *p != '\n')
+        return 0;
+    value = v;
+    run = std::max(0, int(n[0]));
+    start = int(n[2]);
+    return p - begin;
+}
 
 } // namespace
 
@@ -166,6 +222,14 @@ RecordSection readRecordSection(const DataFileText& lines, qsizetype p, RecordLi
     list.allocate();
     DataFileText::Cursor cursor = lines.from(first);
     for (int k = 0; k < s.read; ++k) {
+        std::uint64_t fastValue = 0;
+        int fastRun = 0;
+        int fastStart = 0;
+        if (const qsizetype taken = fastRecordLine(cursor.rest(), fastValue, fastRun, fastStart)) {
+            list.set(k, fastValue, fastRun, fastStart);
+            cursor.skipLine(taken);
+            continue;
+        }
         const RecordFields r(cursor.next());
         const std::uint64_t value = parseUpperHex(r.f[0], 16).value_or(0);
         const int run = std::max(0, parseInt32(r.f[1]).value_or(0));

@@ -46,7 +46,7 @@ public:
 private:
     void flush(int filled);
 
-    BitPlanes& m_planes;
+    std::array<std::uint64_t*, 32> m_channels{}; // the words of channels 0-31
     std::array<std::uint64_t, 64> m_block{};
     int m_filled = 0;
     int m_count = 0;

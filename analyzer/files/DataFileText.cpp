@@ -52,15 +52,46 @@ int labelNumber(QStringView label)
     return -1;
 }
 
-// End of the line starting at pos (index of its CR or LF, or the end of the data).
+struct LineScan {
+    qsizetype end; // index of the line's CR or LF, or the end of the data
+    bool ascii;    // no byte of the line is 0x80 or above
+};
+
+// Eight bytes at a time: a line of a data file is mostly digits, and the end and the check for
+// text other than ASCII come out of the same pass.
+LineScan scanLine(QByteArrayView data, qsizetype pos)
+{
+    constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+    constexpr std::uint64_t kHigh = 0x8080808080808080ULL;
+    const char* p = data.data();
+    const qsizetype size = data.size();
+    std::uint64_t high = 0;
+    qsizetype i = pos;
+    for (; i + 8 <= size; i += 8) {
+        std::uint64_t w;
+        std::memcpy(&w, p + i, 8);
+        const std::uint64_t lf = w ^ (kOnes * '\n');
+        const std::uint64_t cr = w ^ (kOnes * '\r');
+        // A byte of lf or cr is zero where w holds that character (exact for bytes below 0x80;
+        // bytes above are checked one by one below).
+        const std::uint64_t zero = ((lf - kOnes) & ~lf) | ((cr - kOnes) & ~cr);
+        if ((zero | w) & kHigh)
+            break;
+        high |= w;
+    }
+    bool ascii = (high & kHigh) == 0;
+    for (; i < size; ++i) {
+        const char c = p[i];
+        if (c == '\n' || c == '\r')
+            break;
+        ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+    }
+    return {i, ascii};
+}
+
 qsizetype lineEnd(QByteArrayView data, qsizetype pos)
 {
-    const char* begin = data.data() + pos;
-    const char* end = data.data() + data.size();
-    for (const char* c = begin; c < end; ++c)
-        if (*c == '\n' || *c == '\r')
-            return qsizetype(c - data.data());
-    return data.size();
+    return scanLine(data, pos).end;
 }
 
 // Start of the next line after a line ending at `end`.
@@ -89,7 +120,8 @@ DataFileText::DataFileText(QByteArrayView bytes) : m_data(bytes), m_labels(kLabe
     qsizetype pos = 0;
     qsizetype line = 0;
     while (pos < m_data.size()) {
-        const qsizetype end = lineEnd(m_data, pos);
+        const LineScan scan = scanLine(m_data, pos);
+        const qsizetype end = scan.end;
         const QByteArrayView l = m_data.sliced(pos, end - pos);
         if (line < kIndexedLines)
             m_firstLines.push_back(pos);
@@ -101,7 +133,7 @@ DataFileText::DataFileText(QByteArrayView bytes) : m_data(bytes), m_labels(kLabe
             }
         }
         // ASCII is the same text in code page 932; only other lines need the converter.
-        if (m_invalidLine < 0 && !isAscii(l) && !decodeCp932(l))
+        if (m_invalidLine < 0 && !scan.ascii && !decodeCp932(l))
             m_invalidLine = line;
         ++line;
         pos = nextStart(m_data, end);
@@ -152,6 +184,11 @@ DataFileText::Cursor DataFileText::from(qsizetype line) const
     return Cursor(m_data, offsetOf(line));
 }
 
+void DataFileText::Cursor::skipLine(qsizetype n)
+{
+    m_pos = nextStart(m_data, m_pos + n);
+}
+
 QByteArrayView DataFileText::Cursor::next()
 {
     if (m_pos >= m_data.size())
@@ -190,6 +227,26 @@ std::optional<std::int64_t> parseDecimal(QByteArrayView text)
 
 std::optional<int> parseInt32(QByteArrayView text)
 {
+    // Record lines are plain digits: read them here, leave anything else to parseDecimal.
+    const char* p = text.data();
+    const char* end = p + text.size();
+    const bool negative = p != end && *p == '-';
+    p += negative ? 1 : 0;
+    if (p != end && end - p <= 10) {
+        std::int64_t v = 0;
+        for (; p != end; ++p) {
+            const unsigned d = unsigned(static_cast<unsigned char>(*p)) - unsigned('0');
+            if (d > 9)
+                break;
+            v = v * 10 + std::int64_t(d);
+        }
+        if (p == end) {
+            v = negative ? -v : v;
+            if (v < std::numeric_limits<int>::min() || v > std::numeric_limits<int>::max())
+                return std::nullopt;
+            return int(v);
+        }
+    }
     const std::optional<std::int64_t> v = parseDecimal(text);
     if (!v || *v < std::numeric_limits<int>::min() || *v > std::numeric_limits<int>::max())
         return std::nullopt;
@@ -198,19 +255,27 @@ std::optional<int> parseInt32(QByteArrayView text)
 
 std::optional<std::uint64_t> parseUpperHex(QByteArrayView text, int digits)
 {
+    // 0-15 for "0"-"9" and "A"-"F", 16 for every other byte.
+    static constexpr std::array<std::uint8_t, 256> kDigit = [] {
+        std::array<std::uint8_t, 256> t{};
+        t.fill(16);
+        for (int c = 0; c < 10; ++c)
+            t[std::size_t('0' + c)] = std::uint8_t(c);
+        for (int c = 0; c < 6; ++c)
+            t[std::size_t('A' + c)] = std::uint8_t(10 + c);
+        return t;
+    }();
     if (text.isEmpty() || text.size() > digits)
         return std::nullopt;
     std::uint64_t v = 0;
+    unsigned bad = 0;
     for (const char c : text) {
-        unsigned d = 0;
-        if (c >= '0' && c <= '9')
-            d = unsigned(c - '0');
-        else if (c >= 'A' && c <= 'F')
-            d = unsigned(c - 'A' + 10);
-        else
-            return std::nullopt;
-        v = (v << 4) | d;
+        const unsigned d = kDigit[static_cast<unsigned char>(c)];
+        bad |= d;
+        v = (v << 4) | (d & 15U);
     }
+    if (bad & 16U)
+        return std::nullopt;
     return v;
 }
 

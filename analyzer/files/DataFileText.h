@@ -43,6 +43,10 @@ public:
         // The bytes of the current line, then moves on; empty (and atEnd) past the last line.
         QByteArrayView next();
         bool atEnd() const { return m_pos >= m_data.size(); }
+        // The bytes from the current line to the end of the file, for parsers that read a line
+        // in one pass; skipLine(n) then moves past the n bytes they took and the line's end.
+        QByteArrayView rest() const { return m_data.sliced(m_pos); }
+        void skipLine(qsizetype n);
 
     private:
         friend class DataFileText;
