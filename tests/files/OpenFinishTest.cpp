@@ -177,6 +177,7 @@ TEST(OpenFinishesThePage, CompareFileOnACompressedPageComparesWithItsReference)
         EXPECT_EQ(merged.firstError() >= 0, differs);
         EXPECT_EQ(f.log().filter(kCompareError).size(), differs ? 1 : 0) << f.log().join(u'|').toStdString();
         if (differs) {
+            ASSERT_GE(merged.firstError(), 0);
             EXPECT_EQ(merged.relTime[std::size_t(merged.firstError())], p.displayList.start(20) - 20);
         }
     }
