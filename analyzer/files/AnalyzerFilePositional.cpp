@@ -125,7 +125,6 @@ int readSampleLines(DataFileText::Cursor& cursor, int count, int total, BitPlane
 
 FileRefusal CheckPositionalFile(const AnalyzerState& state, int page, const DataFileText& raw)
 {
-    (void)state;
     (void)page;
     const Positions lines(raw);
     using L = Layout50;
@@ -136,7 +135,8 @@ FileRefusal CheckPositionalFile(const AnalyzerState& state, int page, const Data
     check(L::channels, 1, kMaxChannels, true);
     check(L::rowCount, 0, kMaxRows, true);
     checkReal(r, raw, lines.line(L::zoom), 0.0, kWholeView);
-    check(L::clockPeriod, 1, 1000000);
+    if (!InstrumentUsable(state)) // the clock period is stored only then
+        check(L::clockPeriod, 1, 1000000);
     check(L::dataCount, 0, std::numeric_limits<std::int32_t>::max());
     check(L::interval, 0, 20);
     check(L::stateMsb, 0, kMaxChannels);

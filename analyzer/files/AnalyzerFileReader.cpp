@@ -86,8 +86,10 @@ FileRefusal CheckLabelledFile(const AnalyzerState& state, int page, const DataFi
         checkInteger(r, lines, ix.at(label, k), lo, hi);
     };
     check(u"(チャンネル数)", 1, kMaxChannels);
-    check(u"(データメモリ bit/ch)", 1, kMaxSamples);
-    check(ix.lines().find(u"(クロック周期)") >= 0 ? u"(クロック周期)" : u"(クロック周期 nS)", 1, kLongestClockPeriod);
+    if (!InstrumentUsable(state)) { // the hardware description is stored only then
+        check(u"(データメモリ bit/ch)", 1, kMaxSamples);
+        check(ix.lines().find(u"(クロック周期)") >= 0 ? u"(クロック周期)" : u"(クロック周期 nS)", 1, kLongestClockPeriod);
+    }
     check(u"(測定間隔番号)", 0, kLastInterval);
     check(u"(ズーム)", 1, kLargestZoomCode);
     check(u"(ステート表示 チャンネルのMSB)", 0, kMaxChannels);
