@@ -95,7 +95,7 @@ void OpenVersion50(benchmark::State& s)
         s.PauseTiming();
         b.state.pages[0].sampleBits.words(kChannels - 1).back() = 0; // the open must bring it back
         s.ResumeTiming();
-        const bool ok = OpenDataFile(b.state, 0, file);
+        const bool ok = OpenDataFile(b.state, 0, file).loaded;
         if (!ok || lastWord() != saved)
             s.SkipWithError("the file was not read whole");
         b.state.log.clear();
@@ -115,7 +115,7 @@ void OpenVersion54(benchmark::State& s, bool compressedTarget)
         b.state.pages[0].compressed = false;
     }
     for (auto _ : s) {
-        const bool ok = OpenDataFile(b.state, 0, file);
+        const bool ok = OpenDataFile(b.state, 0, file).loaded;
         if (!ok || b.state.pages[0].recCount != kSamples)
             s.SkipWithError("the file was not read whole");
         b.state.log.clear();

@@ -5,6 +5,7 @@
 #include "core/AnalyzerState.h"
 #include "files/DataFile.h"
 #include "setup/HardwareModes.h"
+#include "setup/OfflinePage.h"
 #include "setup/StartUp.h"
 
 #include <algorithm>
@@ -86,10 +87,11 @@ FileShape describeDataFile(const QString& fileName)
     SilentFrontEnd frontEnd;
     AnalyzerState scratch(clock, frontEnd, QString());
     scratch.instrument.NoModule = true; // no instrument: the file lays the page out
+    const int page = PrepareOfflinePage(scratch);
     FileShape shape;
-    if (!OpenDataFile(scratch, 0, fileName))
+    if (!OpenDataFile(scratch, page, fileName))
         return shape;
-    const PageState& p = scratch.pages[0];
+    const PageState& p = scratch.pages[std::size_t(page)];
     shape.read = true;
     shape.compressed = p.compressed;
     shape.channels = p.channelCount;

@@ -14,6 +14,7 @@
 #include "files/DataFile.h"
 #include "setup/ConfigurationDownload.h"
 #include "setup/HardwareModes.h"
+#include "setup/OfflinePage.h"
 #include "setup/StartUp.h"
 #include "view/PageLists.h"
 #include "view/PageTime.h"
@@ -299,17 +300,24 @@ int runCapture(AnalyzerState& state, ManualClock& clock, const QString& mode, co
 
 // Starts up, reads a data file onto the page and prints the same summary as a capture; with a
 // save file the page is written again, which converts between the layouts and the spreadsheet.
-// A file the page cannot show whole (channels or samples dropped, another clock) is shown as far
-// as it goes and fails the command; --mode auto first looks for a mode whose page holds it.
+// A file the page cannot show whole (channels or samples dropped, another clock, a file cut
+// short) is shown as far as it goes and fails the command; --mode auto first looks for a mode
+// whose page holds it. With no instrument usable, the file is viewed offline on a page laid out
+// from the file itself, as the window does.
 int runOpen(AnalyzerState& state, const QString& mode, const QString& fileName, const CaptureOptions& options)
 {
-    const int page = options.page;
-    if (const int status = startUpOnPage(state, mode, page); status != 0) {
+    int page = options.page;
+    const int status = startUpOnPage(state, mode, page);
+    const bool offline = status == kFailed && ViewingOffline(state);
+    if (status != 0 && !offline) {
         CloseProgram(state);
         return status;
     }
     const cli::FileShape shape = cli::describeDataFile(fileName);
-    if (shape.read && mode == kAutoMode) {
+    if (offline) {
+        LogOfflineHints(state);
+        page = PrepareOfflinePage(state);
+    } else if (shape.read && mode == kAutoMode) {
         const QString before = state.instrument.HardwareMode;
         if (!cli::chooseModeForFile(state, page, shape))
             std::fprintf(stderr, "seiran-cli: no hardware mode of %s holds this file whole\n",
@@ -322,18 +330,27 @@ int runOpen(AnalyzerState& state, const QString& mode, const QString& fileName, 
         CloseProgram(state);
         return kFailed;
     }
-    const auto opened = OpenDataFile(state, page, fileName);
+    const OpenResult opened = OpenDataFile(state, page, fileName);
+    if (offline)
+        FinishOfflinePage(state, page, opened.loaded);
     if (!opened) {
         CloseProgram(state);
         return kFailed;
     }
+    if (offline)
+        std::printf("offline: no instrument; the page is laid out from the file\n");
     printCaptureSummary(state, page);
     bool whole = true;
-    for (const QString& why : cli::misfits(state, page, shape)) {
+    if (opened.missing > 0) {
+        std::fprintf(stderr, "seiran-cli: the file ends early: %d samples or records it announces are missing\n",
+                     opened.missing);
+        whole = false;
+    }
+    for (const QString& why : offline ? QStringList() : cli::misfits(state, page, shape)) {
         std::fprintf(stderr, "seiran-cli: %s\n", why.toUtf8().constData());
         whole = false;
     }
-    if (!whole && mode != kAutoMode)
+    if (!whole && mode != kAutoMode && opened.missing == 0)
         std::fprintf(stderr, "seiran-cli: the page does not show the file as it was captured; "
                              "--mode auto picks a hardware mode that does\n");
     const bool saved = options.saveFile.isEmpty() || SaveDataFile(state, page, options.saveFile);

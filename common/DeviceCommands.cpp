@@ -332,7 +332,7 @@ OpenCode DeviceCommands::openUsb()
         m_log.AddMessage(msg::kOpenNotFound);
         return OpenCode::NotFound;
     }
-    const OpenResult result = m_usb->open();
+    const UsbOpenResult result = m_usb->open();
     for (const QString& line : result.details)
         m_log.AddMessage(line);
     m_state.DeviceType = result.deviceType;

@@ -24,10 +24,10 @@ LibusbPath::~LibusbPath()
     close();
 }
 
-OpenResult LibusbPath::open()
+UsbOpenResult LibusbPath::open()
 {
     close();
-    OpenResult result;
+    UsbOpenResult result;
     if (const int rc = libusb_init(&m_context); rc != 0) {
         m_context = nullptr;
         result.code = OpenCode::DriverUnavailable;

@@ -22,7 +22,7 @@ public:
     LibusbPath(const LibusbPath&) = delete;
     LibusbPath& operator=(const LibusbPath&) = delete;
 
-    OpenResult open() override;
+    UsbOpenResult open() override;
     void close() override;
     bool writePipe(int endpoint, std::span<const std::uint8_t> frame) override;
     int readPipe(int endpoint, std::span<std::uint8_t> buffer) override;

@@ -21,7 +21,7 @@ enum class OpenCode : std::uint8_t {
 // The log line for a failed open; empty for OpenCode::Opened.
 QString openCodeMessage(OpenCode code);
 
-struct OpenResult {
+struct UsbOpenResult {
     OpenCode code = OpenCode::NotFound;
     int deviceType = 0;          // the product ID of the instrument found, 0 when none
     QStringList details;         // what the path itself has to say (driver messages)
@@ -34,7 +34,7 @@ class UsbTransport {
 public:
     virtual ~UsbTransport() = default;
 
-    virtual OpenResult open() = 0;
+    virtual UsbOpenResult open() = 0;
     virtual void close() = 0;
 
     // Writes one frame to an OUT endpoint (2 or 6).

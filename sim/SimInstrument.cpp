@@ -34,7 +34,7 @@ SimInstrument::SimInstrument(int deviceType, Clock* clock)
 
 SimInstrument::~SimInstrument() = default;
 
-OpenResult SimInstrument::open()
+UsbOpenResult SimInstrument::open()
 {
     if (m_vanished)
         return {OpenCode::NotFound, 0, {}};

@@ -42,7 +42,7 @@ public:
     ~SimInstrument() override;
 
     // UsbTransport
-    OpenResult open() override;
+    UsbOpenResult open() override;
     void close() override;
     bool writePipe(int endpoint, std::span<const std::uint8_t> frame) override;
     int readPipe(int endpoint, std::span<std::uint8_t> buffer) override;

@@ -512,11 +512,12 @@ bool MainWindow::openFile(const QString& fileName)
         if (page < 0)
             return false;
     }
-    m_state->controls.pageFileName[std::size_t(page)] = fileName;
-    m_state->controls.fileCaption = fileName;
-    bool loaded = false;
-    if (OpenDataFile(*m_state, page, fileName))
-        loaded = true;
+    // As with File → Open, only a file that was read becomes the page's file.
+    const bool loaded = OpenDataFile(*m_state, page, fileName).loaded;
+    if (loaded) {
+        m_state->controls.pageFileName[std::size_t(page)] = fileName;
+        m_state->controls.fileCaption = fileName;
+    }
     if (offline)
         FinishOfflinePage(*m_state, page, loaded);
     loadPageTabs();

@@ -9,6 +9,7 @@
 namespace seiran {
 
 class AnalyzerState;
+class DataFileText;
 struct PageState;
 
 inline const QString kSeiranHeader = QStringLiteral("[セイラン]");
@@ -50,14 +51,29 @@ QStringList BuildAnalyzerLines(const AnalyzerState& state, int page, QStringList
 // On failure the error box is shown and false returned; an existing file stays as it was.
 bool WriteAnalyzerFile(AnalyzerState& state, int page, const QStringList& lines, const QString& fileName);
 
-// Labelled reader of "(Ver 5.3)" and "(Ver 5.4)" files. The fields converted strictly (the row
-// count and, for "(Ver 5.4)", the analog texts) are checked before anything is stored, so a
-// refused file leaves the page as it was; false after the error box has been shown.
-bool ReadAnalyzerFileLabelled(AnalyzerState& state, int page, const QStringList& lines);
+// What a reader found besides the values it stored, for OpenDataFile's result.
+struct ReadReport {
+    int missing = 0;              // samples or records the file announced but did not hold
+    bool channelsDropped = false; // the file has more channels than the page shows
+    bool samplesDropped = false;  // the file holds more samples or records than the page keeps
+};
 
-// The strict-conversion check ReadAnalyzerFileLabelled makes first: empty when the file can be
-// read, else the error box text.
-QString CheckLabelledFile(const QStringList& lines);
+// Why a file is refused before anything is stored: the error box text and the line (from 0) it
+// is about, -1 when none.
+struct FileRefusal {
+    QString text;
+    qsizetype line = -1;
+    bool refused() const { return !text.isEmpty(); }
+};
+
+// Labelled reader of "(Ver 5.3)" and "(Ver 5.4)" files. Every number it stores is checked first
+// (CheckLabelledFile), so a refused file leaves the page as it was. Reads the record sections,
+// runs the compare of a compare file and finishes the page (view, reference, capture settings).
+void ReadAnalyzerFileLabelled(AnalyzerState& state, int page, const DataFileText& lines, ReadReport& report);
+
+// The check ReadAnalyzerFileLabelled relies on: the strictly converted fields (the row count and,
+// for "(Ver 5.4)", the analog texts) must be numbers, every number must lie in its field's range.
+FileRefusal CheckLabelledFile(const AnalyzerState& state, int page, const DataFileText& lines);
 
 // The run mode a file's text stands for: the old names "1回" and "連続" become "シングル" and
 // "リピート"; an unknown text is a single run.
@@ -69,13 +85,16 @@ QString runModeFromFile(const QString& text);
 // channels and no radix; their names are the caller's.
 void fitRowsToChannels(AnalyzerState& state, PageState& page, int n, int fileChannels);
 
-// Positional reader of the files before "(Ver 5.3)"; "(Ver 5.0)" is the one read so far. The
-// strictly converted lines (channel count, row count, zoom) are checked first, so a refused file
-// leaves the page as it was; false after the error box has been shown.
-bool ReadAnalyzerFilePositional(AnalyzerState& state, int page, const QStringList& lines, bool newer);
+// Positional reader of the files before "(Ver 5.3)"; "(Ver 5.0)" is the one read so far.
+void ReadAnalyzerFilePositional(AnalyzerState& state, int page, const DataFileText& lines, bool newer, ReadReport& report);
 
-// The check ReadAnalyzerFilePositional makes first: empty when the file can be read, else the
-// error box text.
-QString CheckPositionalFile(const QStringList& lines);
+// The check ReadAnalyzerFilePositional relies on, as CheckLabelledFile: the channel count, the
+// row count and the zoom must be numbers, every number in its range.
+FileRefusal CheckPositionalFile(const AnalyzerState& state, int page, const DataFileText& lines);
+
+// The work both readers end with: on a page whose module has several input groups the trigger
+// grid is shown for the selected group again, the page is redrawn, and with an instrument
+// attached the interval and trigger settings the file brought are sent to the module.
+void FinishLoadedPage(AnalyzerState& state, int page);
 
 } // namespace seiran

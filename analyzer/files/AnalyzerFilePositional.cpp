@@ -3,10 +3,18 @@
 #include "FrontEnd.h"
 #include "RoundToInt.h"
 #include "core/AnalyzerState.h"
+#include "Cp932Text.h"
+#include "capture/Compare.h"
+#include "capture/SampleDecoding.h"
+#include "files/AnalyzerFileRead.h"
 #include "files/DataFile.h"
 #include "render/PageView.h"
+#include "view/PageTime.h"
 
 #include <algorithm>
+#include <array>
+#include <limits>
+#include <utility>
 
 namespace seiran {
 
@@ -47,19 +55,6 @@ struct Layout50 {
     static constexpr int firstSample = 214;
 };
 
-const QString& lineAt(const QStringList& lines, qsizetype i)
-{
-    static const QString empty;
-    return i >= 0 && i < lines.size() ? lines[i] : empty;
-}
-
-int intAt(const QStringList& lines, qsizetype i, int fallback)
-{
-    bool ok = false;
-    const int v = lineAt(lines, i).toInt(&ok);
-    return ok ? v : fallback;
-}
-
 // Old files name the edge conditions differently.
 QString triggerFromFile(const QString& text)
 {
@@ -87,64 +82,75 @@ int triggerIndexFromText(const QString& position, int dataCount)
 
 // A "(Ver 5.0)" file may carry the centre sample of a later layout; read by position, the file
 // is taken as if that line and its value were not there.
-QStringList withoutCentreLine(const QStringList& lines)
-{
-    QStringList out = lines;
-    const qsizetype i = out.indexOf(kCentreLabel);
-    if (i >= 0)
-        out.remove(i, std::min<qsizetype>(2, out.size() - i));
-    return out;
-}
+class Positions {
+public:
+    explicit Positions(const DataFileText& lines) : m_lines(lines)
+    {
+        m_cut = lines.find(kCentreLabel);
+        if (m_cut >= 0)
+            m_removed = std::min<qsizetype>(2, lines.lineCount() - m_cut);
+    }
+    // The line of the file that logical line i is.
+    qsizetype line(qsizetype i) const { return m_cut >= 0 && i >= m_cut ? i + m_removed : i; }
+    qsizetype lineCount() const { return m_lines.lineCount() - m_removed; }
+    QString text(qsizetype i) const { return m_lines.text(line(i)); }
+    int integer(qsizetype i, int fallback) const { return intAt(m_lines, line(i), fallback); }
+    // Walks the lines from logical line i on; the lines taken out lie before the samples.
+    DataFileText::Cursor from(qsizetype i) const { return m_lines.from(line(i)); }
+    const DataFileText& lines() const { return m_lines; }
 
-// Bits 0-31 of `planes` at sample j from one 8-digit line; a line that does not convert is low.
-void putWord(BitPlanes& planes, int j, const QString& line)
-{
-    const Hex32 v = ParseHex32(line);
-    const std::uint32_t word = v.error ? 0U : v.value;
-    for (int c = 0; c < kStoredChannels; ++c)
-        planes.set(c, j, (word >> unsigned(c)) & 1U);
-}
+private:
+    const DataFileText& m_lines;
+    qsizetype m_cut = -1;
+    qsizetype m_removed = 0;
+};
 
-// Reads `count` sample lines from `first` into `planes`, then repeats the last sample (or, with
-// padLow, clears) up to `total`.
-void readSampleLines(const QStringList& lines, qsizetype first, int count, int total, BitPlanes& planes, bool padLow)
+// Reads up to `count` sample lines (8 hexadecimal digits, bit c = channel c; a line that does not
+// convert is all low) into channels 0-31 of `planes`, then repeats the last sample (or, with
+// padLow, low levels) up to `total`. Returns the samples read.
+int readSampleLines(DataFileText::Cursor& cursor, int count, int total, BitPlanes& planes, bool padLow)
 {
-    for (int j = 0; j < count; ++j)
-        putWord(planes, j, lineAt(lines, first + j));
-    for (int j = count; j < total; ++j)
-        for (int c = 0; c < kStoredChannels; ++c)
-            planes.set(c, j, !padLow && count > 0 && planes.level(c, count - 1));
+    PlaneFiller fill(planes);
+    std::uint32_t last = 0;
+    for (int j = 0; j < count && !cursor.atEnd(); ++j) {
+        last = std::uint32_t(parseUpperHex(cursor.next(), 8).value_or(0));
+        fill.put(last);
+    }
+    const int read = fill.count();
+    fill.repeat(padLow || read == 0 ? 0 : last, std::int64_t(total) - read);
+    return read;
 }
 
 } // namespace
 
-QString CheckPositionalFile(const QStringList& raw)
+FileRefusal CheckPositionalFile(const AnalyzerState& state, int page, const DataFileText& raw)
 {
-    const QStringList lines = withoutCentreLine(raw);
-    bool ok = false;
-    for (const int at : {Layout50::channels, Layout50::rowCount}) {
-        const QString& t = lineAt(lines, at);
-        t.toInt(&ok);
-        if (!ok)
-            return QStringLiteral("'%1' は有効な整数値ではありません。").arg(t);
-    }
-    const QString& zoom = lineAt(lines, Layout50::zoom);
-    zoom.toDouble(&ok);
-    if (!ok)
-        return QStringLiteral("'%1' は有効な浮動小数点数値ではありません。").arg(zoom);
-    return {};
+    (void)page;
+    const Positions lines(raw);
+    using L = Layout50;
+    FileRefusal r;
+    const auto check = [&](int at, std::int64_t lo, std::int64_t hi, bool strict = false) {
+        checkInteger(r, raw, lines.line(at), lo, hi, strict);
+    };
+    check(L::channels, 1, kMaxChannels, true);
+    check(L::rowCount, 0, kMaxRows, true);
+    checkReal(r, raw, lines.line(L::zoom), 0.0, kWholeView);
+    if (!InstrumentUsable(state)) // the clock period is stored only then
+        check(L::clockPeriod, 1, 1000000);
+    check(L::dataCount, 0, std::numeric_limits<std::int32_t>::max());
+    check(L::interval, 0, 20);
+    check(L::stateMsb, 0, kMaxChannels);
+    check(L::stateLsb, 0, kMaxChannels);
+    for (int row = 0; row < kStoredChannels; ++row)
+        check(L::rowChannels + row, 0, kMaxChannels);
+    return r;
 }
 
-bool ReadAnalyzerFilePositional(AnalyzerState& state, int page, const QStringList& raw, bool newer)
+void ReadAnalyzerFilePositional(AnalyzerState& state, int page, const DataFileText& raw, bool newer, ReadReport& report)
 {
-    if (lineAt(raw, 1) != kVersion50 || !newer)
-        return false; // the caller only hands over the layouts read here
-    const QString refused = CheckPositionalFile(raw);
-    if (!refused.isEmpty()) {
-        state.frontEnd().showError(refused);
-        return false;
-    }
-    const QStringList lines = withoutCentreLine(raw);
+    if (raw.text(1) != kVersion50 || !newer)
+        return; // the caller only hands over the layouts read here
+    const Positions lines(raw);
     using L = Layout50;
     PageState& p = state.pages[std::size_t(page)];
 
@@ -152,50 +158,49 @@ bool ReadAnalyzerFilePositional(AnalyzerState& state, int page, const QStringLis
         ModuleInfo& module = state.instrument.modules[std::size_t(std::clamp(p.PageModule, 0, kModuleSlots - 1))];
         module.ModuleCompressed = false;
         p.compressed = false;
-        state.instrument.clockPeriods.analyzer = intAt(lines, L::clockPeriod, 20);
-        p.channelCount = std::clamp(intAt(lines, L::channels, 16), 0, kMaxChannels);
-        p.dataCount = std::clamp(intAt(lines, L::dataCount, 1024), 0, kMaxSamples);
+        state.instrument.clockPeriods.analyzer = lines.integer(L::clockPeriod, 20);
+        p.channelCount = std::clamp(lines.integer(L::channels, 16), 0, kMaxChannels);
+        p.dataCount = std::clamp(lines.integer(L::dataCount, 1024), 0, kMaxSamples);
     }
     const int n = std::clamp(p.channelCount, 0, kMaxChannels);
     const int origin = state.settings.channelOrigin;
 
-    p.intervalIndex = intAt(lines, L::interval, 0);
-    p.measureTimeText = lineAt(lines, L::measureTime);
-    const QString runModeRead = lineAt(lines, L::runMode);
+    p.intervalIndex = lines.integer(L::interval, 0);
+    p.measureTimeText = lines.text(L::measureTime);
+    const QString runModeRead = lines.text(L::runMode);
     p.runModeText = runModeFromFile(runModeRead);
 
-    p.zoomFactor = lineAt(lines, L::zoom).toDouble();
+    p.zoomFactor = lines.text(L::zoom).toDouble();
     p.zoomCode = p.zoomFactor == kWholeView ? 990 : RoundToInt(p.zoomFactor * 256.0);
     p.previousZoomFactor = p.zoomFactor;
     p.previousZoomCode = p.zoomCode;
 
-    p.atobMode = lineAt(lines, L::cursorPair) == QStringLiteral("(AtoB)") ? QStringLiteral("AtoB")
-                                                                         : QStringLiteral("CtoD");
-    p.stateCursorName = lineAt(lines, L::stateCursor);
-    p.stateMode = lineAt(lines, L::stateMode);
-    p.stateMsb = std::min(intAt(lines, L::stateMsb, 4), n - 1 + origin);
-    p.stateLsb = std::max(intAt(lines, L::stateLsb, 1), origin);
+    p.atobMode = lines.text(L::cursorPair) == QStringLiteral("(AtoB)") ? QStringLiteral("AtoB") : QStringLiteral("CtoD");
+    p.stateCursorName = lines.text(L::stateCursor);
+    p.stateMode = lines.text(L::stateMode);
+    p.stateMsb = std::min(lines.integer(L::stateMsb, 4), n - 1 + origin);
+    p.stateLsb = std::max(lines.integer(L::stateLsb, 1), origin);
 
-    const int fileChannels = std::clamp(lineAt(lines, L::channels).toInt(), 0, kMaxChannels);
+    const int fileChannels = std::clamp(lines.integer(L::channels, 0), 0, kMaxChannels);
+    report.channelsDropped = fileChannels > n;
     for (int r = 0; r < kStoredChannels; ++r) {
-        p.signalName[std::size_t(r)] = lineAt(lines, L::names + r);
-        p.rowChannelCount[std::size_t(r)] = intAt(lines, L::rowChannels + r, 1);
-        p.rowRadix[std::size_t(r)] = lineAt(lines, L::radix + r);
+        p.signalName[std::size_t(r)] = lines.text(L::names + r);
+        p.rowChannelCount[std::size_t(r)] = lines.integer(L::rowChannels + r, 1);
+        p.rowRadix[std::size_t(r)] = lines.text(L::radix + r);
     }
-    p.rowCount = std::clamp(lineAt(lines, L::rowCount).toInt(), 0, kStoredChannels);
+    p.rowCount = std::clamp(lines.integer(L::rowCount, 0), 0, kStoredChannels);
     fitRowsToChannels(state, p, n, fileChannels);
     for (int r = p.rowCount; r < kMaxRows; ++r)
         p.signalName[std::size_t(r)].clear();
 
     for (int c = 0; c < kMaxChannels; ++c)
-        p.channelSelected[std::size_t(c)] = c < kStoredChannels && lineAt(lines, L::selection + c) == QStringLiteral("1");
+        p.channelSelected[std::size_t(c)] = c < kStoredChannels && lines.text(L::selection + c) == QStringLiteral("1");
     for (int t = 0; t < kTriggerTexts; ++t)
-        p.triggerText[std::size_t(t)] =
-            t <= kStoredChannels ? triggerFromFile(lineAt(lines, L::triggers + t)) : QStringLiteral("-");
+        p.triggerText[std::size_t(t)] = t <= kStoredChannels ? triggerFromFile(lines.text(L::triggers + t)) : QStringLiteral("-");
 
     // On bit planes a cursor past the memory could not be drawn or dragged back.
     const auto cursor = [&](int at, int fallback) {
-        const int v = intAt(lines, at, fallback);
+        const int v = lines.integer(at, fallback);
         return p.compressed ? v : std::min(v, p.dataCount);
     };
     p.cursorA = cursor(L::cursorA, 3);
@@ -205,49 +210,75 @@ bool ReadAnalyzerFilePositional(AnalyzerState& state, int page, const QStringLis
 
     const int k = p.dataCount <= 32000 ? 64 : p.dataCount <= 256000 ? 1024 : 8192;
     p.scrollMax = RoundToInt(k * p.zoomFactor);
-    p.scrollPosition = intAt(lines, L::scrollPosition, 0);
-    const int fileScrollMax = intAt(lines, L::scrollMax, 1024);
+    p.scrollPosition = lines.integer(L::scrollPosition, 0);
+    const int fileScrollMax = lines.integer(L::scrollMax, 1024);
     if (fileScrollMax == 0 || fileScrollMax > p.scrollMax || p.scrollPosition > p.scrollMax || p.scrollPosition < 0)
         p.scrollPosition = 0;
     p.rowScrollMax = p.rowCount - 1;
-    p.firstRow = intAt(lines, L::firstRow, 0);
+    p.firstRow = lines.integer(L::firstRow, 0);
     if (p.firstRow > p.rowScrollMax || p.firstRow < 0)
         p.firstRow = 0;
 
     p.hasCompareResult = false;
     ClearWholeViewCaches(state.pageViews[std::size_t(page)]);
-    p.hasData = lineAt(lines, L::hasData) == QStringLiteral("1");
+    p.hasData = lines.text(L::hasData) == QStringLiteral("1");
 
-    // Samples: the file's count, never more than the lines it holds or the bit planes.
+    // Samples: the file's count, never more than the bit planes; the lines the file lacks are
+    // reported.
     const int total = std::clamp(p.dataCount, 0, kMaxSamples);
-    const qsizetype held = std::max<qsizetype>(0, lines.size() - L::firstSample);
-    const int s = int(std::clamp<qsizetype>(intAt(lines, L::dataCount, 512), 0, std::min<qsizetype>(kMaxSamples, held)));
+    const int announced = std::max(0, lines.integer(L::dataCount, 512));
+    const qsizetype held = std::max<qsizetype>(0, lines.lineCount() - L::firstSample);
+    const int s = int(std::min<qsizetype>({announced, kMaxSamples, held}));
     const int read = p.compressed ? s : std::min(s, total);
-    readSampleLines(lines, L::firstSample, read, p.compressed ? 0 : total, p.sampleBits, false);
+    report.missing += int(std::max<qsizetype>(0, announced - held));
+    report.samplesDropped = std::min<qsizetype>(announced, held) > (p.compressed ? kMaxSamples : total);
+    DataFileText::Cursor samples = lines.from(L::firstSample);
+    readSampleLines(samples, read, p.compressed ? 0 : total, p.sampleBits, false);
 
     const bool compareFile = runModeRead == QStringLiteral("波形比較");
     if (!compareFile) {
         p.compareErrorBits.clear(n, total);
     } else {
-        const qsizetype errors = lines.indexOf(QStringLiteral("(比較エラー)"), L::firstSample + s);
-        const qsizetype errorsHeld = errors < 0 ? 0 : std::max<qsizetype>(0, lines.size() - errors - 1);
-        const int e = int(std::min<qsizetype>(read, errorsHeld));
-        readSampleLines(lines, errors + 1, e, p.compressed ? 0 : total, p.compareErrorBits, true);
+        // The error lines follow the samples after their label.
+        static const QByteArray kErrorsLabel = encodeCp932(u"(比較エラー)").value_or(QByteArray());
+        DataFileText::Cursor errors = lines.from(L::firstSample + s);
+        while (!errors.atEnd() && errors.next() != QByteArrayView(kErrorsLabel)) {
+        }
+        const int e = readSampleLines(errors, read, p.compressed ? 0 : total, p.compareErrorBits, true);
+        report.missing += read - e;
     }
 
     if (p.compressed) {
         const int t = s > 31999 ? 53 : 3;
         SamplesToRecords(p, s, t);
+        MeasureTime(p, state.intervalText(page));
         p.measRecCount = std::min(p.recCount, p.measuredList.capacity());
         p.measuredList.copyFrom(p.displayList, p.measRecCount);
         p.measSampleCount = p.measRecCount;
         p.measuredList.setEnd(p.measRecCount, p.measSampleCount);
         p.measTriggerSample = t;
+        if (compareFile) {
+            // The reference is what the compare run held: the capture where no error was
+            // marked, the other level where one was.
+            p.referenceList.allocate();
+            for (int w = 0; w * 64 < s; ++w) {
+                std::array<std::uint64_t, 64> block{};
+                for (int c = 0; c < kStoredChannels; ++c)
+                    block[std::size_t(c)] = std::as_const(p.compareErrorBits).words(c)[std::size_t(w)];
+                TransposeBits64(block); // one word a sample
+                for (int j = 64 * w; j < std::min(s, 64 * w + 64); ++j)
+                    p.referenceList.set(j, p.displayList.value(j) ^ block[std::size_t(j - 64 * w)], 1, j);
+            }
+            p.referenceList.setEnd(s, s);
+            p.refRecCount = s;
+            p.refSampleCount = s;
+            p.refTriggerSample = t;
+            CompareRecords(state, page);
+        }
     } else {
         p.triggerPosition = triggerIndexFromText(p.triggerText[0], p.dataCount);
     }
-    state.frontEnd().requestRedraw(page);
-    return true;
+    FinishLoadedPage(state, page);
 }
 
 } // namespace seiran

@@ -1,101 +1,40 @@
 #include "files/AnalyzerFile.h"
 
 #include "FrontEnd.h"
+#include "capture/Compare.h"
+#include "capture/RunControl.h"
 #include "core/AnalyzerState.h"
+#include "files/AnalyzerFileRead.h"
 #include "files/DataFile.h"
 #include "render/PageView.h"
-
-#include <QHash>
+#include "render/WaveMapping.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace seiran {
 
 namespace {
 
-// Labels are looked up as whole lines; the first occurrence counts. A missing label gives -1, so
-// its value is line 0, which converts to the field's default.
-class LabelIndex {
+constexpr std::int64_t kInt32Max = std::numeric_limits<std::int32_t>::max();
+constexpr std::int64_t kInt32Min = std::numeric_limits<std::int32_t>::min();
+constexpr int kLastInterval = 20;    // the longest interval list has 21 entries
+constexpr int kLargestZoomCode = 32768; // ×128
+constexpr int kLongestClockPeriod = 1000000;
+
+// Every field is found by its label line; a missing label gives -1, so its value is line 0,
+// which converts to the field's default.
+class Labels {
 public:
-    explicit LabelIndex(const QStringList& lines) : m_lines(lines)
-    {
-        for (qsizetype i = 0; i < lines.size(); ++i) {
-            const QString& l = lines[i];
-            // Only label lines start with "("; sample and record lines never do.
-            if (!l.isEmpty() && l[0] == u'(' && !m_index.contains(l))
-                m_index.insert(l, int(i));
-        }
-    }
-    int find(const QString& label) const { return m_index.value(label, -1); }
-    const QString& line(qsizetype i) const
-    {
-        static const QString empty;
-        return i >= 0 && i < m_lines.size() ? m_lines[i] : empty;
-    }
-    const QString& after(const QString& label, int k = 1) const { return line(qsizetype(find(label)) + k); }
-    int integer(const QString& label, int fallback, int k = 1) const { return toInt(after(label, k), fallback); }
-    static int toInt(const QString& text, int fallback)
-    {
-        bool ok = false;
-        const int v = text.toInt(&ok);
-        return ok ? v : fallback;
-    }
-    qsizetype size() const { return m_lines.size(); }
+    explicit Labels(const DataFileText& lines) : m_lines(lines) {}
+    qsizetype at(QStringView label, int k = 1) const { return m_lines.find(label) + k; }
+    QString text(QStringView label, int k = 1) const { return m_lines.text(at(label, k)); }
+    int integer(QStringView label, int fallback, int k = 1) const { return intAt(m_lines, at(label, k), fallback); }
+    const DataFileText& lines() const { return m_lines; }
 
 private:
-    const QStringList& m_lines;
-    QHash<QString, int> m_index;
+    const DataFileText& m_lines;
 };
-
-struct ListCounts {
-    int count = 0;
-    std::int32_t samples = 0;
-    std::int32_t trigger = 0;
-};
-
-// Reads the record list whose section starts at line p into `list`, limited to its capacity and to
-// the lines the file holds, and closes it with the end entry.
-ListCounts readRecordList(const LabelIndex& ix, int p, RecordList& list)
-{
-    ListCounts c;
-    c.count = LabelIndex::toInt(ix.line(qsizetype(p) + 2), 1024);
-    c.samples = LabelIndex::toInt(ix.line(qsizetype(p) + 4), 1024);
-    c.trigger = LabelIndex::toInt(ix.line(qsizetype(p) + 6), 0);
-    const qsizetype first = qsizetype(p) + 8;
-    const qsizetype available = std::max<qsizetype>(0, ix.size() - first);
-    c.count = int(std::clamp<qsizetype>(c.count, 0, std::min<qsizetype>(list.capacity(), available)));
-    for (int k = 0; k < c.count; ++k) {
-        const QStringList f = SplitBySpace(ix.line(first + k), 4);
-        const Hex64 value = ParseHex64(f[0]);
-        const int run = LabelIndex::toInt(f[1], 0);
-        const int start = LabelIndex::toInt(f[3], k);
-        list.set(k, value.error ? 0 : value.value, run, start);
-    }
-    list.setEnd(c.count, c.samples);
-    return c;
-}
-
-// Channels 0-31 of the bit planes from the display records, cut at dataCount and padded with
-// the last sample.
-void expandRecords(PageState& p)
-{
-    const int total = std::clamp(p.dataCount, 0, kMaxSamples);
-    int n = 0;
-    std::uint64_t last = 0;
-    auto put = [&](std::uint64_t v) {
-        for (int c = 0; c < 32; ++c)
-            p.sampleBits.set(c, n, (v >> unsigned(c)) & 1U);
-        ++n;
-    };
-    for (int i = 0; i < p.recCount && n < total; ++i) {
-        last = p.displayList.value(i);
-        const int run = std::max(1, p.displayList.runLength(i));
-        for (int k = 0; k < run && n < total; ++k)
-            put(last);
-    }
-    while (n < total)
-        put(last);
-}
 
 } // namespace
 
@@ -118,7 +57,7 @@ void fitRowsToChannels(AnalyzerState& state, PageState& p, int n, int fileChanne
         }
         p.rowCount = std::min(kMaxRows, p.rowCount + extra);
     } else if (n < fileChannels) {
-        int sum = 0;
+        std::int64_t sum = 0;
         for (int r = 0; r < p.rowCount; ++r) {
             sum += p.rowChannelCount[std::size_t(r)];
             if (sum >= n) {
@@ -138,99 +77,109 @@ void fitRowsToChannels(AnalyzerState& state, PageState& p, int n, int fileChanne
     }
 }
 
-QString CheckLabelledFile(const QStringList& lines)
+FileRefusal CheckLabelledFile(const AnalyzerState& state, int page, const DataFileText& lines)
 {
-    const LabelIndex ix(lines);
-    bool ok = false;
-    const QString rows = ix.after(QStringLiteral("(バスを考慮した行数)"));
-    rows.toInt(&ok);
-    if (!ok)
-        return QStringLiteral("'%1' は有効な整数値ではありません。").arg(rows);
-    if (lines.size() > 1 && lines[1] == kVersion54) {
+    const Labels ix(lines);
+    const PageState& p = state.pages[std::size_t(page)];
+    FileRefusal r;
+    const auto check = [&](QStringView label, std::int64_t lo, std::int64_t hi, int k = 1) {
+        checkInteger(r, lines, ix.at(label, k), lo, hi);
+    };
+    check(u"(チャンネル数)", 1, kMaxChannels);
+    if (!InstrumentUsable(state)) { // the hardware description is stored only then
+        check(u"(データメモリ bit/ch)", 1, kMaxSamples);
+        check(ix.lines().find(u"(クロック周期)") >= 0 ? u"(クロック周期)" : u"(クロック周期 nS)", 1, kLongestClockPeriod);
+    }
+    check(u"(測定間隔番号)", 0, kLastInterval);
+    check(u"(ズーム)", 1, kLargestZoomCode);
+    check(u"(ステート表示 チャンネルのMSB)", 0, kMaxChannels);
+    check(u"(ステート表示 チャンネルのLSB)", 0, kMaxChannels);
+    checkInteger(r, lines, ix.at(u"(バスを考慮した行数)"), 0, kMaxRows, true);
+    const int fileChannels = std::clamp(ix.integer(u"(チャンネル数)", 16), 0, kMaxChannels);
+    for (int row = 0; row < fileChannels; ++row)
+        check(u"(バスの要素数)", 0, kMaxChannels, 1 + row);
+    if (lines.text(1) == kVersion54) {
+        check(u"(アナログ表示の数)", 0, kMaxAnalogRows);
         for (int k = 1; k <= 4; ++k) {
-            const QString t = ix.after(QStringLiteral("(アナログ表示のパラメータ)"), k);
-            t.toDouble(&ok);
-            if (!ok)
-                return QStringLiteral("'%1' は有効な浮動小数点数値ではありません。").arg(t);
+            checkReal(r, lines, ix.at(u"(アナログ表示のパラメータ)", k), -1e9, 1e9);
+            check(u"(アナログ表示の電圧カーソル位置)", 0, 255, k);
         }
     }
-    return {};
+    check(u"(スクロール)", kInt32Min, kInt32Max, 3);
+    const qsizetype measured = lines.find(u"(測定データ)");
+    checkRecordSection(r, lines, measured);
+    if (p.compressed && ix.text(u"(測定モード)") == QStringLiteral("波形比較"))
+        checkRecordSection(r, lines, lines.find(u"(リファレンスデータ)"));
+    return r;
 }
 
-bool ReadAnalyzerFileLabelled(AnalyzerState& state, int page, const QStringList& lines)
+void ReadAnalyzerFileLabelled(AnalyzerState& state, int page, const DataFileText& lines, ReadReport& report)
 {
-    const QString refused = CheckLabelledFile(lines);
-    if (!refused.isEmpty()) {
-        state.frontEnd().showError(refused);
-        return false;
-    }
-    const LabelIndex ix(lines);
+    const Labels ix(lines);
     PageState& p = state.pages[std::size_t(page)];
-    const bool v54 = lines.size() > 1 && lines[1] == kVersion54;
+    const bool v54 = lines.text(1) == kVersion54;
 
-    const int fileChannels = std::clamp(ix.integer(QStringLiteral("(チャンネル数)"), 16), 0, kMaxChannels);
+    const int fileChannels = std::clamp(ix.integer(u"(チャンネル数)", 16), 0, kMaxChannels);
     if (!InstrumentUsable(state)) {
         ModuleInfo& module = state.instrument.modules[std::size_t(std::clamp(p.PageModule, 0, kModuleSlots - 1))];
-        module.ModuleCompressed = ix.after(QStringLiteral("(ハードウェアモード)")) == QStringLiteral("圧縮");
+        module.ModuleCompressed = ix.text(u"(ハードウェアモード)") == QStringLiteral("圧縮");
         p.compressed = module.ModuleCompressed;
-        p.channelCount = std::clamp(ix.integer(QStringLiteral("(チャンネル数)"), 16), 0, kMaxChannels);
-        p.dataCount = std::clamp(ix.integer(QStringLiteral("(データメモリ bit/ch)"), 1024), 0, kMaxSamples);
-        const QString clock = ix.find(QStringLiteral("(クロック周期)")) >= 0 ? QStringLiteral("(クロック周期)")
-                                                                           : QStringLiteral("(クロック周期 nS)");
+        p.channelCount = std::clamp(ix.integer(u"(チャンネル数)", 16), 0, kMaxChannels);
+        p.dataCount = std::clamp(ix.integer(u"(データメモリ bit/ch)", 1024), 0, kMaxSamples);
+        const QStringView clock = lines.find(u"(クロック周期)") >= 0 ? u"(クロック周期)" : u"(クロック周期 nS)";
         state.instrument.clockPeriods.analyzer = ix.integer(clock, 10);
     }
     const int n = std::clamp(p.channelCount, 0, kMaxChannels);
     const int origin = state.settings.channelOrigin;
+    report.channelsDropped = fileChannels > n;
 
-    const QString runModeRead = ix.after(QStringLiteral("(測定モード)"));
+    const QString runModeRead = ix.text(u"(測定モード)");
     p.runModeText = runModeFromFile(runModeRead);
-    p.intervalIndex = ix.integer(QStringLiteral("(測定間隔番号)"), 0);
-    p.measureTimeText = ix.after(QStringLiteral("(測定時間)"));
-    p.zoomCode = ix.integer(QStringLiteral("(ズーム)"), 256);
+    p.intervalIndex = ix.integer(u"(測定間隔番号)", 0);
+    p.measureTimeText = ix.text(u"(測定時間)");
+    p.zoomCode = ix.integer(u"(ズーム)", 256);
     p.previousZoomCode = p.zoomCode;
-    if (ix.find(QStringLiteral("(AtoB)")) > 0)
+    if (lines.find(u"(AtoB)") > 0)
         p.atobMode = QStringLiteral("AtoB");
-    if (ix.find(QStringLiteral("(CtoD)")) > 0)
+    if (lines.find(u"(CtoD)") > 0)
         p.atobMode = QStringLiteral("CtoD");
 
-    p.stateCursorName = ix.after(QStringLiteral("(ステート表示 カーソル名)"));
-    p.stateMode = ix.after(QStringLiteral("(ステート表示 モード)"));
+    p.stateCursorName = ix.text(u"(ステート表示 カーソル名)");
+    p.stateMode = ix.text(u"(ステート表示 モード)");
     if (!p.compressed && (p.stateMode == QStringLiteral("BIN(上位)") || p.stateMode == QStringLiteral("BIN(下位)")))
         p.stateMode = QStringLiteral("BIN");
-    p.stateMsb = std::min(ix.integer(QStringLiteral("(ステート表示 チャンネルのMSB)"), 7), n - 1 + origin);
-    p.stateLsb = std::max(ix.integer(QStringLiteral("(ステート表示 チャンネルのLSB)"), 0), origin);
+    p.stateMsb = std::min(ix.integer(u"(ステート表示 チャンネルのMSB)", 7), n - 1 + origin);
+    p.stateLsb = std::max(ix.integer(u"(ステート表示 チャンネルのLSB)", 0), origin);
 
     const int rowsInFile = std::min(fileChannels, kMaxRows);
     for (int r = 0; r < kMaxRows; ++r) {
         if (r < rowsInFile && r < n)
-            p.signalName[std::size_t(r)] = ix.after(QStringLiteral("(信号名)"), 1 + r);
+            p.signalName[std::size_t(r)] = ix.text(u"(信号名)", 1 + r);
         else
             p.signalName[std::size_t(r)].clear();
     }
 
-    p.rowCount = std::clamp(ix.after(QStringLiteral("(バスを考慮した行数)")).toInt(), 0, kMaxRows);
+    p.rowCount = std::clamp(ix.integer(u"(バスを考慮した行数)", 0), 0, kMaxRows);
     for (int r = 0; r < rowsInFile; ++r) {
-        p.rowChannelCount[std::size_t(r)] = ix.integer(QStringLiteral("(バスの要素数)"), 1, 1 + r);
-        p.rowRadix[std::size_t(r)] = ix.after(QStringLiteral("(バスのRadix)"), 1 + r);
+        p.rowChannelCount[std::size_t(r)] = ix.integer(u"(バスの要素数)", 1, 1 + r);
+        p.rowRadix[std::size_t(r)] = ix.text(u"(バスのRadix)", 1 + r);
     }
 
     if (v54) {
-        p.analogCount = ix.integer(QStringLiteral("(アナログ表示の数)"), 0);
-        const QString param = QStringLiteral("(アナログ表示のパラメータ)");
-        const QString zoom = QStringLiteral("(アナログ表示のズーム)");
+        p.analogCount = ix.integer(u"(アナログ表示の数)", 0);
         for (int a = 0; a < kMaxAnalogRows; ++a) {
-            p.analogMvPerDigitText[std::size_t(a)] = ix.after(param, 1 + 2 * a);
-            p.analogMinimumText[std::size_t(a)] = ix.after(param, 2 + 2 * a);
-            p.analogMicroVoltsPerDigit[std::size_t(a)] = float(p.analogMvPerDigitText[std::size_t(a)].toDouble() * 1000.0);
-            p.analogMinimumMicroVolts[std::size_t(a)] = float(p.analogMinimumText[std::size_t(a)].toDouble() * 1000.0);
-            p.analogVZoom[std::size_t(a)] = ix.integer(zoom, 1, 1 + 2 * a);
-            p.analogVOffset[std::size_t(a)] = ix.integer(zoom, 0, 2 + 2 * a);
+            const auto i = std::size_t(a);
+            p.analogMvPerDigitText[i] = ix.text(u"(アナログ表示のパラメータ)", 1 + 2 * a);
+            p.analogMinimumText[i] = ix.text(u"(アナログ表示のパラメータ)", 2 + 2 * a);
+            p.analogMicroVoltsPerDigit[i] = float(p.analogMvPerDigitText[i].toDouble() * 1000.0);
+            p.analogMinimumMicroVolts[i] = float(p.analogMinimumText[i].toDouble() * 1000.0);
+            p.analogVZoom[i] = ix.integer(u"(アナログ表示のズーム)", 1, 1 + 2 * a);
+            p.analogVOffset[i] = ix.integer(u"(アナログ表示のズーム)", 0, 2 + 2 * a);
         }
-        const QString volt = QStringLiteral("(アナログ表示の電圧カーソル位置)");
-        p.voltCursor1 = ix.integer(volt, 255, 1);
-        p.voltCursor2 = ix.integer(volt, 0, 2);
-        p.voltCursor3 = ix.integer(volt, 255, 3);
-        p.voltCursor4 = ix.integer(volt, 0, 4);
+        p.voltCursor1 = ix.integer(u"(アナログ表示の電圧カーソル位置)", 255, 1);
+        p.voltCursor2 = ix.integer(u"(アナログ表示の電圧カーソル位置)", 0, 2);
+        p.voltCursor3 = ix.integer(u"(アナログ表示の電圧カーソル位置)", 255, 3);
+        p.voltCursor4 = ix.integer(u"(アナログ表示の電圧カーソル位置)", 0, 4);
         const bool manyGroups = state.instrument.module(p.PageModule).ModuleBankCount > 1;
         if (!p.compressed || manyGroups)
             for (int r = 0; r < rowsInFile; ++r)
@@ -244,33 +193,37 @@ bool ReadAnalyzerFileLabelled(AnalyzerState& state, int page, const QStringList&
             p.signalName[std::size_t(r)].clear();
 
     for (int c = 0; c < kMaxChannels; ++c)
-        p.channelSelected[std::size_t(c)] =
-            c < fileChannels && ix.after(QStringLiteral("(チャンネルの選択状態)"), 1 + c) == QStringLiteral("1");
+        p.channelSelected[std::size_t(c)] = c < fileChannels && ix.text(u"(チャンネルの選択状態)", 1 + c) == QStringLiteral("1");
     for (int t = 0; t < kTriggerTexts; ++t)
         p.triggerText[std::size_t(t)] =
-            t <= fileChannels ? ix.after(QStringLiteral("(トリガ表示位置およびトリガ条件)"), 1 + t) : QStringLiteral("-");
+            t <= fileChannels ? ix.text(u"(トリガ表示位置およびトリガ条件)", 1 + t) : QStringLiteral("-");
 
-    p.cursorA = ix.integer(QStringLiteral("(カーソルAの位置)"), 0);
-    p.cursorB = ix.integer(QStringLiteral("(カーソルBの位置)"), 100);
-    p.cursorC = ix.integer(QStringLiteral("(カーソルCの位置)"), 300);
-    p.cursorD = ix.integer(QStringLiteral("(カーソルDの位置)"), 400);
-    p.firstRow = ix.integer(QStringLiteral("(スクロール)"), 0, 3);
+    p.cursorA = ix.integer(u"(カーソルAの位置)", 0);
+    p.cursorB = ix.integer(u"(カーソルBの位置)", 100);
+    p.cursorC = ix.integer(u"(カーソルCの位置)", 300);
+    p.cursorD = ix.integer(u"(カーソルDの位置)", 400);
+    p.firstRow = ix.integer(u"(スクロール)", 0, 3);
     p.rowScrollMax = p.rowCount - 1;
-    if (p.firstRow > p.rowScrollMax)
+    if (p.firstRow > p.rowScrollMax || p.firstRow < 0)
         p.firstRow = 0;
-    p.hasData = ix.after(QStringLiteral("(データ(波形)があるかどうか)")) == QStringLiteral("1");
+    p.hasData = ix.text(u"(データ(波形)があるかどうか)") == QStringLiteral("1");
     p.hasCompareResult = false;
     ClearWholeViewCaches(state.pageViews[std::size_t(page)]);
 
-    const ListCounts shown = readRecordList(ix, ix.find(QStringLiteral("(測定データ)")), p.displayList);
-    p.recCount = shown.count;
+    const RecordSection shown = readRecordSection(lines, lines.find(u"(測定データ)"), p.displayList);
+    report.missing += shown.missing;
+    report.samplesDropped = shown.dropped;
+    p.recCount = shown.read;
     p.sampleCount = shown.samples;
     p.recTriggerSample = shown.trigger;
-    if (p.compressed)
-        p.centreSample = ix.integer(QStringLiteral("(画面の中央のデータ番号)"), 0);
+    if (p.compressed) {
+        p.centreSample = ix.integer(u"(画面の中央のデータ番号)", 0);
+        ScrollToSample(p, state.pageViews[std::size_t(page)], std::int64_t(p.centreSample) + p.recTriggerSample);
+    }
     // The measured list is half the display list's size: a longer list keeps its first records,
     // closed where they end.
     p.measRecCount = std::min(p.recCount, p.measuredList.capacity());
+    report.samplesDropped = report.samplesDropped || p.measRecCount < p.recCount;
     p.measuredList.copyFrom(p.displayList, p.measRecCount);
     p.measSampleCount = p.measRecCount < p.recCount ? p.displayList.start(p.measRecCount) : p.sampleCount;
     p.measuredList.setEnd(p.measRecCount, p.measSampleCount);
@@ -278,19 +231,26 @@ bool ReadAnalyzerFileLabelled(AnalyzerState& state, int page, const QStringList&
 
     const bool compareFile = runModeRead == QStringLiteral("波形比較");
     if (compareFile && p.compressed) {
-        const ListCounts ref = readRecordList(ix, ix.find(QStringLiteral("(リファレンスデータ)")), p.referenceList);
-        p.refRecCount = ref.count;
+        // The file's reference becomes the page's, and the capture is compared with it as the
+        // run that saved the file did.
+        const RecordSection ref = readRecordSection(lines, lines.find(u"(リファレンスデータ)"), p.referenceList);
+        report.missing += ref.missing;
+        report.samplesDropped = report.samplesDropped || ref.dropped;
+        p.refRecCount = ref.read;
         p.refSampleCount = ref.samples;
         p.refTriggerSample = ref.trigger;
+        CompareRecords(state, page);
     }
     if (!p.compressed) {
-        expandRecords(p);
+        if (expandRecords(p, p.dataCount))
+            report.samplesDropped = true;
         p.triggerPosition = std::clamp(p.recTriggerSample, 0, std::max(0, p.dataCount - 1));
+        // As after a capture: the samples are the reference of the next compare.
+        CopyCaptureToReference(state, page);
         if (compareFile)
             p.runModeText = QStringLiteral("シングル");
     }
-    state.frontEnd().requestRedraw(page);
-    return true;
+    FinishLoadedPage(state, page);
 }
 
 } // namespace seiran

@@ -4,6 +4,10 @@
 #include "FrontEnd.h"
 #include "core/AnalyzerState.h"
 #include "files/AnalyzerFile.h"
+#include "files/AnalyzerFileRead.h"
+#include "files/DataFileText.h"
+
+#include <QFile>
 
 #include <algorithm>
 #include <array>
@@ -32,19 +36,6 @@ bool contains(const std::array<QString, N>& list, const QString& s)
     return std::find(list.begin(), list.end(), s) != list.end();
 }
 
-const QString& lineAt(const QStringList& lines, qsizetype i)
-{
-    static const QString empty;
-    return i >= 0 && i < lines.size() ? lines[i] : empty;
-}
-
-int toIntOr(const QString& text, int fallback)
-{
-    bool ok = false;
-    const int v = text.toInt(&ok);
-    return ok ? v : fallback;
-}
-
 void resetAnalogRows(PageState& p)
 {
     for (int a = 0; a < kMaxAnalogRows; ++a) {
@@ -61,34 +52,32 @@ void resetAnalogRows(PageState& p)
     p.voltCursor4 = 0;
 }
 
-// The informational comparison of the file's hardware summary with the instrument.
-void reportHardwareDifferences(AnalyzerState& state, int page, const QStringList& lines)
+// The informational comparison of the file's hardware summary with the instrument. True when
+// the clock periods differ.
+bool reportHardwareDifferences(AnalyzerState& state, int page, const DataFileText& lines)
 {
     const PageState& p = state.pages[std::size_t(page)];
-    const int a = contains(kShiftedVersions, lines[1]) ? 4 : 0;
+    const int a = contains(kShiftedVersions, lines.text(1)) ? 4 : 0;
     const int clock = p.PageModule < kFirstBuiltInSlot ? state.settings.IpClockPeriod
                                                        : state.instrument.AnalyzerClockPeriod();
-    const QString& fileClock = lineAt(lines, a + 5);
-    if (fileClock != QString::number(clock))
+    const QString fileClock = lines.text(a + 5);
+    const bool clockDiffers = fileClock != QString::number(clock);
+    if (clockDiffers)
         state.log.AddMessage(QStringLiteral("このﾌｧｲﾙのｸﾛｯｸ周期は") + fileClock + QStringLiteral("nSですが、ﾊｰﾄﾞｳｪｱのｸﾛｯｸ周期")
                              + QString::number(clock) + QStringLiteral("nSで表示しています。"));
-    const QString& fileChannels = lineAt(lines, a + 7);
-    if (toIntOr(fileChannels, 0) != p.channelCount)
+    const QString fileChannels = lines.text(a + 7);
+    if (intAt(lines, a + 7, 0) != p.channelCount)
         state.log.AddMessage(QStringLiteral("このﾌｧｲﾙのﾁｬﾝﾈﾙ数は") + fileChannels + QStringLiteral("ですが、ﾊｰﾄﾞｳｪｱのﾁｬﾝﾈﾙ数")
                              + QString::number(p.channelCount) + QStringLiteral("で表示しています。"));
     if (!p.compressed) {
-        QString fileData;
-        if (a == 4) {
-            const qsizetype i = lines.indexOf(QStringLiteral("(解凍後のデータ数)"));
-            fileData = lineAt(lines, i + 1);
-        } else {
-            fileData = lineAt(lines, a + 9);
-        }
-        if (toIntOr(fileData, 0) != p.dataCount)
-            state.log.AddMessage(QStringLiteral("このﾌｧｲﾙのﾃﾞｰﾀ数は") + QString::number(toIntOr(fileData, 0))
+        const qsizetype at = a == 4 ? lines.find(u"(解凍後のデータ数)") + 1 : a + 9;
+        const int fileData = intAt(lines, at, 0);
+        if (fileData != p.dataCount)
+            state.log.AddMessage(QStringLiteral("このﾌｧｲﾙのﾃﾞｰﾀ数は") + QString::number(fileData)
                                  + QStringLiteral("ですが、ﾊｰﾄﾞｳｪｱのﾃﾞｰﾀ数") + QString::number(p.dataCount)
                                  + QStringLiteral("で表示しています。"));
     }
+    return clockDiffers;
 }
 
 QString readErrorText(const TextFileError& e)
@@ -99,6 +88,20 @@ QString readErrorText(const TextFileError& e)
     else if (!e.detail.isEmpty())
         text += u'\n' + e.detail;
     return text;
+}
+
+TextFileError fileError(TextFileErrorKind kind, const QString& path, const QString& detail)
+{
+    TextFileError e;
+    e.kind = kind;
+    e.path = path;
+    e.detail = detail;
+    return e;
+}
+
+QString tooLargeText(qint64 size)
+{
+    return QStringLiteral("ファイルが大きすぎます（%1バイト、読み込めるのは%2バイトまで）。").arg(size).arg(kLargestDataFile);
 }
 
 } // namespace
@@ -134,30 +137,64 @@ bool RefuseLoadWhileRunning(AnalyzerState& state, int page)
     return true;
 }
 
-bool OpenDataFile(AnalyzerState& state, int page, const QString& fileName)
+OpenResult OpenDataFile(AnalyzerState& state, int page, const QString& fileName)
 {
     if (RefuseLoadWhileRunning(state, page))
-        return false;
-    const TextLines file = readCp932Lines(fileName);
-    if (!file.ok()) {
-        state.frontEnd().showError(readErrorText(file.error));
-        return false;
+        return {};
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly)) {
+        state.frontEnd().showError(readErrorText(fileError(TextFileErrorKind::OpenFailed, fileName, file.errorString())));
+        return {};
     }
-    const QStringList& lines = file.lines;
-    if (lineAt(lines, 0) != kSeiranHeader) {
+    const qint64 size = file.size();
+    if (size > kLargestDataFile) {
+        state.frontEnd().showError(readErrorText(fileError(TextFileErrorKind::ReadFailed, fileName, tooLargeText(size))));
+        return {};
+    }
+    // Read in place where the system allows it; otherwise one read of at most the largest size.
+    if (size > 0) {
+        if (const uchar* mapped = file.map(0, size))
+            return OpenDataFileBytes(state, page, QByteArrayView(mapped, size), fileName);
+    }
+    const QByteArray bytes = file.read(kLargestDataFile + 1);
+    if (file.error() != QFileDevice::NoError) {
+        state.frontEnd().showError(readErrorText(fileError(TextFileErrorKind::ReadFailed, fileName, file.errorString())));
+        return {};
+    }
+    return OpenDataFileBytes(state, page, bytes, fileName);
+}
+
+OpenResult OpenDataFileBytes(AnalyzerState& state, int page, QByteArrayView bytes, const QString& fileName)
+{
+    OpenResult result;
+    if (RefuseLoadWhileRunning(state, page))
+        return result;
+    if (bytes.size() > kLargestDataFile) {
+        state.frontEnd().showError(
+            readErrorText(fileError(TextFileErrorKind::ReadFailed, fileName, tooLargeText(bytes.size()))));
+        return result;
+    }
+    const DataFileText lines(bytes);
+    if (lines.firstInvalidLine() >= 0) {
+        TextFileError e = fileError(TextFileErrorKind::InvalidBytes, fileName, QString());
+        e.line = int(lines.firstInvalidLine());
+        state.frontEnd().showError(readErrorText(e));
+        return result;
+    }
+    if (lines.text(0) != kSeiranHeader) {
         state.log.AddMessage(QStringLiteral("セイランのファイルではありません。"));
-        return false;
+        return result;
     }
-    const QString& version = lineAt(lines, 1);
+    const QString version = lines.text(1);
     if (!contains(kAcceptedVersions, version)) {
         state.log.AddMessage(QStringLiteral("セイランのバージョンが異なります。"));
         state.log.AddMessage(QStringLiteral("読み込もうとしたバージョンは ") + version + QStringLiteral(" です。"));
-        return false;
+        return result;
     }
-    if (lineAt(lines, 2) != kAnalyzerFileLine) {
+    if (lines.text(2) != kAnalyzerFileLine) {
         state.log.AddMessage(
             QStringLiteral("ロジアナのページでは、ﾛｼﾞｯｸｱﾅﾗｲｻﾞのファイル(.ana)を開いてください。"));
-        return false;
+        return result;
     }
     const bool labelled = version == kVersion53 || version == kVersion54;
     if (!labelled && version != kVersion50) {
@@ -165,25 +202,36 @@ bool OpenDataFile(AnalyzerState& state, int page, const QString& fileName)
         // read yet, so the page is left exactly as it was.
         state.log.AddMessage(QStringLiteral("このバージョン") + version
                              + QStringLiteral("のファイルの読み込みはまだできません。"));
-        return false;
+        return result;
     }
-    const QString refused = labelled ? CheckLabelledFile(lines) : CheckPositionalFile(lines);
-    if (!refused.isEmpty()) {
-        state.frontEnd().showError(refused);
-        return false;
+    // Every number is checked before the first is stored, so a refused file changes nothing.
+    const FileRefusal refused = labelled ? CheckLabelledFile(state, page, lines) : CheckPositionalFile(state, page, lines);
+    if (refused.refused()) {
+        QString text = refused.text;
+        if (refused.line >= 0)
+            text += QStringLiteral("\n%1 の %2 行目").arg(fileName).arg(refused.line + 1);
+        state.frontEnd().showError(text);
+        return result;
     }
     resetAnalogRows(state.pages[std::size_t(page)]);
-    const bool read = labelled ? ReadAnalyzerFileLabelled(state, page, lines)
-                               : ReadAnalyzerFilePositional(state, page, lines, contains(kNewerVersions, version));
-    if (!read)
-        return false;
+    ReadReport report;
+    if (labelled)
+        ReadAnalyzerFileLabelled(state, page, lines, report);
+    else
+        ReadAnalyzerFilePositional(state, page, lines, contains(kNewerVersions, version), report);
+    result.loaded = true;
+    result.missing = report.missing;
+    result.channelsDropped = report.channelsDropped;
+    result.samplesDropped = report.samplesDropped;
     state.log.AddMessage(QStringLiteral("データファイルを開きました。"));
-    reportHardwareDifferences(state, page, lines);
-    if (!state.pages[std::size_t(page)].compressed && lineAt(lines, 7) == QStringLiteral("波形比較")) {
+    if (report.missing > 0)
+        state.log.AddMessage(truncatedFileText(report.missing));
+    result.clockDiffers = reportHardwareDifferences(state, page, lines);
+    if (!state.pages[std::size_t(page)].compressed && lines.text(7) == QStringLiteral("波形比較")) {
         state.log.AddMessage(QStringLiteral("測定データのみ読み込みました。"));
         state.log.AddMessage(QStringLiteral("ハードウェアモードを圧縮にすれば(TK-Cシリーズ)、比較データも読み込めます。"));
     }
-    return true;
+    return result;
 }
 
 } // namespace seiran

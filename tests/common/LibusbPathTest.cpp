@@ -12,7 +12,7 @@ using namespace seiran;
 TEST(LibusbPath, NoInstrumentAttachedIsNotFound)
 {
     LibusbPath path;
-    const OpenResult result = path.open();
+    const UsbOpenResult result = path.open();
     EXPECT_EQ(result.code, OpenCode::NotFound);
     EXPECT_EQ(result.deviceType, 0);
 
