@@ -4,6 +4,7 @@
 #include "CliFrontEnd.h"
 #include "LibusbPath.h"
 #include "ManualClock.h"
+#include "SimFaults.h"
 #include "SimulatedInstrument.h"
 #include "capture/CaptureSettings.h"
 #include "capture/RunControl.h"
@@ -23,6 +24,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <string>
 
 using namespace seiran;
 
@@ -269,6 +271,11 @@ int main(int argc, char* argv[])
     parser.addOption({QStringLiteral("simulate"),
                       QStringLiteral("Use the simulated instrument of this type (1 to 13, or a model name such as TK-C4)."),
                       QStringLiteral("MODEL")});
+    parser.addOption({QStringLiteral("sim-fault"),
+                      QStringLiteral("With --simulate: arm a fault of the simulated instrument, ")
+                          + QString::fromUtf8(sim::faultPlanSyntax().data(), qsizetype(sim::faultPlanSyntax().size()))
+                          + QStringLiteral(" (e.g. vanish@transfer)."),
+                      QStringLiteral("KIND@POINT")});
     parser.addOption({QStringLiteral("mode"), QStringLiteral("Change to this hardware mode after start-up."),
                       QStringLiteral("MODE")});
     parser.addOption({QStringLiteral("page"), QStringLiteral("capture: the analyzer page, 0 to 3."), QStringLiteral("P"), QStringLiteral("0")});
@@ -294,7 +301,21 @@ int main(int argc, char* argv[])
                          model.toUtf8().constData());
             return 2;
         }
-        usb = sim::makeSimulatedInstrument(type, &clock);
+        auto simulated = sim::makeSimulatedInstrument(type, &clock);
+        if (parser.isSet(QStringLiteral("sim-fault"))) {
+            const QString text = parser.value(QStringLiteral("sim-fault"));
+            const auto plan = sim::parseFaultPlan(text.toStdString());
+            if (!plan) {
+                std::fprintf(stderr, "seiran-cli: unknown --sim-fault '%s': %s\n", text.toUtf8().constData(),
+                             std::string(sim::faultPlanSyntax()).c_str());
+                return 2;
+            }
+            simulated->armFault(*plan);
+        }
+        usb = std::move(simulated);
+    } else if (parser.isSet(QStringLiteral("sim-fault"))) {
+        std::fprintf(stderr, "seiran-cli: --sim-fault needs --simulate\n");
+        return 2;
     } else {
         usb = std::make_unique<LibusbPath>();
     }

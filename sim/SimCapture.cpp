@@ -167,6 +167,7 @@ Sampler::Sampler(const SignalSource* source, std::int64_t startNs, std::int64_t 
     , m_interval(std::max<std::int64_t>(intervalNs, 1))
     , m_offset(channelOffset & 63)
     , m_mask(channelCount >= 64 ? ~std::uint64_t(0) : (std::uint64_t(1) << channelCount) - 1)
+    , m_walk(source, std::rotl(m_mask, m_offset))
 {
 }
 
@@ -181,7 +182,7 @@ std::uint64_t Sampler::at(std::int64_t k) const
 {
     if (!m_source)
         return 0;
-    return std::rotr(m_source->levels(timeOf(k)), m_offset) & m_mask;
+    return std::rotr(m_walk.levels(timeOf(k)), m_offset) & m_mask;
 }
 
 std::int64_t Sampler::nextCandidate(std::int64_t k, std::uint64_t channels) const
@@ -189,7 +190,8 @@ std::int64_t Sampler::nextCandidate(std::int64_t k, std::uint64_t channels) cons
     const std::uint64_t wanted = std::rotl(channels & m_mask, m_offset);
     if (!m_source || wanted == 0)
         return kNoSample;
-    const std::int64_t change = m_source->nextChange(timeOf(k), wanted);
+    m_walk.levels(timeOf(k));
+    const std::int64_t change = m_walk.nextChange(wanted);
     if (change == kNever)
         return kNoSample;
     return std::max(firstAtOrAfter(change), k + 1);

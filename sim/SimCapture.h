@@ -86,6 +86,8 @@ private:
     std::int64_t m_interval = 1;
     int m_offset = 0;
     std::uint64_t m_mask = 0;
+    // The module's inputs along the capture: sampling costs the signals' transitions.
+    mutable SignalWalk m_walk;
 };
 
 // One record of a compressed capture: a value held for `length` samples from sample `start`.
