@@ -81,6 +81,10 @@ public:
     std::int64_t findTrigger(std::int64_t from, const TriggerMasks& masks, std::int64_t budget) const;
 
 private:
+    // Part `part` of the source (its channels `mine`) at samples first, first + 1, ... ORed
+    // into `out`, walking the part's own transitions.
+    void fillPart(int part, std::uint64_t mine, std::int64_t first, std::span<std::uint64_t> out) const;
+
     const SignalSource* m_source = nullptr;
     std::int64_t m_start = 0;
     std::int64_t m_interval = 1;

@@ -109,6 +109,8 @@ public:
     virtual std::uint64_t levels(std::int64_t t) const = 0;
     // `channels` is a non-empty part of channels().
     virtual std::int64_t nextChange(std::int64_t t, std::uint64_t channels) const = 0;
+    // The levels repeat after this many ns; 0: no short period worth knowing.
+    virtual std::int64_t period() const { return 0; }
 
 private:
     std::uint64_t m_channels;
@@ -150,6 +152,8 @@ public:
         return kNever;
     }
 
+    std::int64_t period() const override { return m_step << m_bits; }
+
 private:
     static std::uint64_t maskOf(std::initializer_list<int> channels)
     {
@@ -179,6 +183,8 @@ public:
     {
         return t >= kHorizon ? kNever : (floorDiv(t, m_half) + 1) * m_half;
     }
+
+    std::int64_t period() const override { return 2 * m_half; }
 
 private:
     std::int64_t m_half;
@@ -463,6 +469,7 @@ public:
         const std::uint64_t mine = wave.channels() & channels;
         return mine ? wave.nextChange(timeNs, mine) : kNever;
     }
+    std::int64_t partPeriod(int part) const override { return m_waves[std::size_t(part)]->period(); }
 
 private:
     template <class W, class... Args>

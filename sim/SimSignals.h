@@ -38,6 +38,8 @@ public:
     {
         return nextChange(timeNs, channels);
     }
+    // P when the part's levels at t + P are those at t for every t; 0 when it has no period.
+    virtual std::int64_t partPeriod(int) const { return 0; }
 };
 
 inline constexpr std::int64_t kNever = std::numeric_limits<std::int64_t>::max();
