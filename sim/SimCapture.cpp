@@ -281,10 +281,10 @@ Acquisition::Acquisition(const CaptureShape& shape)
     : m_shape(shape)
 {
     if (shape.compressed) {
-        m_runs.resize(std::size_t(shape.positions));
-        m_scratch.resize(std::size_t(shape.positions));
+        m_runs = ZeroedArray<SampleRun>(std::size_t(shape.positions));
+        m_scratch = ZeroedArray<SampleRun>(std::size_t(shape.positions));
     } else {
-        m_positions.assign(std::size_t(shape.positions), 0);
+        m_positions = ZeroedArray<std::uint64_t>(std::size_t(shape.positions));
     }
 }
 
@@ -435,7 +435,7 @@ const PositionImage& Acquisition::positionsAt(std::int64_t nowNs)
 
     PositionImage image;
     image.positions = m_positions;
-    std::fill(m_positions.begin(), m_positions.end(), 0);
+    std::fill(m_positions.begin(), m_positions.end(), std::uint64_t(0));
     const std::int64_t until = m_sampler.firstAtOrAfter(cut);
     // The start-up samples and the samples shown are the last ones before the cut; at a natural
     // end that is the window around the trigger. Positions after them are not shown.
@@ -524,7 +524,7 @@ std::int64_t Acquisition::lastRunsBefore(std::int64_t until, std::int64_t count,
     std::int64_t n = 0;
     for (;;) {
         from = std::max<std::int64_t>(0, until - span);
-        n = writeRuns(from, until, std::numeric_limits<std::int64_t>::max(), {}, m_scratch);
+        n = writeRuns(from, until, std::numeric_limits<std::int64_t>::max(), {}, std::span<SampleRun>(m_scratch));
         // From a point inside the history the first run may be cut: it only counts when more
         // than `count` runs were found.
         if (from == 0 || n > count)

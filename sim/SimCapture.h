@@ -2,6 +2,7 @@
 
 #include "SimModuleProperty.h"
 #include "SimSignals.h"
+#include "SimZeroed.h"
 
 #include <cstdint>
 #include <span>
@@ -203,10 +204,10 @@ private:
     std::int64_t m_windowFirst = 0;  // bit planes: first sample of the naturally ended memory
     std::uint64_t m_serial = 0;
 
-    std::vector<std::uint64_t> m_positions;
+    ZeroedArray<std::uint64_t> m_positions;
     PositionImage m_positionImage;
-    std::vector<SampleRun> m_runs;    // the ring's contents in time order
-    std::vector<SampleRun> m_scratch; // a ring while the records before a point are sought
+    ZeroedArray<SampleRun> m_runs;    // the ring's contents in time order
+    ZeroedArray<SampleRun> m_scratch; // a ring while the records before a point are sought
     std::int64_t m_armedRuns = 0;     // records found at the arm (trigger found)
     std::int64_t m_armedWritten = 0;
     std::int64_t m_armedTriggerRun = -1;
