@@ -251,7 +251,8 @@ TEST(CaptureFaults, StatusReadsThatKeepFailingEndThePoll)
     EXPECT_FALSE(rig.state.device.InterfaceError);
 }
 
-// A failed transfer keeps the reference of a waveform compare and stops the repeat.
+// A failed transfer ends a repeat instead of starting the next capture after a memory that was
+// not read.
 TEST(CaptureFaults, FailedTransferInRepeatStopsTheRepeat)
 {
     FaultRig rig(false);
