@@ -6,6 +6,7 @@
 #include "FileFit.h"
 #include "LibusbPath.h"
 #include "ManualClock.h"
+#include "SimFaults.h"
 #include "SimulatedInstrument.h"
 #include "capture/CaptureSettings.h"
 #include "capture/RunControl.h"
@@ -29,6 +30,7 @@
 #include <limits>
 #include <memory>
 #include <optional>
+#include <string>
 
 using namespace seiran;
 
@@ -157,14 +159,16 @@ void printCaptureSummary(const AnalyzerState& state, int page)
     const PageState& p = state.pages[std::size_t(page)];
     const QString interval = state.intervalText(page);
     const double step = ParseTimeText(interval);
+    if (!p.hasData) {
+        std::printf("page=%d no data interval=%s\n", page, interval.toUtf8().constData());
+        return;
+    }
     if (p.compressed)
         std::printf("page=%d records=%d samples=%d trigger=%d interval=%s\n", page, p.recCount, p.sampleCount,
                     p.recTriggerSample, interval.toUtf8().constData());
     else
         std::printf("page=%d samples=%d trigger=%d interval=%s\n", page, p.dataCount, p.triggerPosition,
                     interval.toUtf8().constData());
-    if (!p.hasData)
-        return;
     for (int c = 0; c < p.channelCount; ++c) {
         const ChannelActivity a = activityOf(p, c);
         const QString first = a.first < 0 ? QStringLiteral("-") : FormatTimeText(interval, SampleTime(p, a.first, step));
@@ -409,6 +413,11 @@ int main(int argc, char* argv[])
     parser.addOption({QStringLiteral("simulate"),
                       QStringLiteral("Use the simulated instrument of this type (1 to 13, or a model name such as TK-C4)."),
                       QStringLiteral("MODEL")});
+    parser.addOption({QStringLiteral("sim-fault"),
+                      QStringLiteral("With --simulate: arm a fault of the simulated instrument, ")
+                          + QString::fromUtf8(sim::faultPlanSyntax().data(), qsizetype(sim::faultPlanSyntax().size()))
+                          + QStringLiteral(" (e.g. vanish@transfer)."),
+                      QStringLiteral("KIND@POINT")});
     parser.addOption({QStringLiteral("mode"),
                       QStringLiteral("Change to this hardware mode after start-up; open: auto picks a mode whose page holds the file."),
                       QStringLiteral("MODE")});
@@ -452,7 +461,21 @@ int main(int argc, char* argv[])
                          model.toUtf8().constData());
             return kUsage;
         }
-        usb = sim::makeSimulatedInstrument(type, &clock);
+        auto simulated = sim::makeSimulatedInstrument(type, &clock);
+        if (parser.isSet(QStringLiteral("sim-fault"))) {
+            const QString text = parser.value(QStringLiteral("sim-fault"));
+            const auto plan = sim::parseFaultPlan(text.toStdString());
+            if (!plan) {
+                std::fprintf(stderr, "seiran-cli: unknown --sim-fault '%s': %s\n", text.toUtf8().constData(),
+                             std::string(sim::faultPlanSyntax()).c_str());
+                return 2;
+            }
+            simulated->armFault(*plan);
+        }
+        usb = std::move(simulated);
+    } else if (parser.isSet(QStringLiteral("sim-fault"))) {
+        std::fprintf(stderr, "seiran-cli: --sim-fault needs --simulate\n");
+        return 2;
     } else {
         usb = std::make_unique<LibusbPath>();
     }

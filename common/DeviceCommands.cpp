@@ -94,8 +94,20 @@ bool DeviceCommands::refusedForInterfaceError()
 {
     if (!m_state.InterfaceError)
         return false;
+    ++m_failures;
     m_log.AddMessage(msg::kInterfaceErrorRefusal);
     return true;
+}
+
+void DeviceCommands::noteFailure()
+{
+    ++m_failures;
+    // A vanished instrument fails everything from now on: refuse, as after a failed open, instead
+    // of letting every caller wait out its own transfers.
+    if (m_usb && m_usb->instrumentGone() && !m_state.InterfaceError && m_state.isUsb()) {
+        m_state.InterfaceError = true;
+        m_log.AddMessage(msg::kInstrumentGone);
+    }
 }
 
 bool DeviceCommands::driverDiagnostics() const
@@ -176,12 +188,14 @@ void DeviceCommands::sendUsb(int module, int command, int byteCount, std::span<c
 {
     const bool newer = m_state.isNewerGeneration();
     if (newer && byteCount % 8 != 0) {
+        ++m_failures;
         m_log.AddMessage(msg::kParamCountNotMultipleOf8);
         m_log.AddMessage(QStringLiteral("PrmCount=%1 Command=%2").arg(byteCount).arg(hex(command, 4)));
         return;
     }
     // A USB frame holds at most 128 parameter bytes; longer blocks exist only on the remote link.
     if (byteCount < 0 || byteCount > usb::kMaxFrameParamBytes) {
+        ++m_failures;
         m_log.AddMessage(msg::kParamCountOutOfRange);
         m_log.AddMessage(QStringLiteral("PrmCount=%1 Command=%2").arg(byteCount).arg(hex(command, 4)));
         return;
@@ -211,11 +225,13 @@ void DeviceCommands::receiveUsb(int module, int command, int byteCount, std::spa
 {
     const bool newer = m_state.isNewerGeneration();
     if (newer && byteCount % 8 != 0) {
+        ++m_failures;
         m_log.AddMessage(msg::kReadCountNotMultipleOf8);
         m_log.AddMessage(QStringLiteral("USBRCount=%1 Command=%2").arg(byteCount).arg(hex(command, 4)));
         return;
     }
     if (byteCount < 0 || byteCount > usb::kMaxReadBytes) {
+        ++m_failures;
         m_log.AddMessage(msg::kReadCountOutOfRange);
         m_log.AddMessage(QStringLiteral("USBRCount=%1 Command=%2").arg(byteCount).arg(hex(command, 4)));
         return;
@@ -270,8 +286,11 @@ void DeviceCommands::pollAcknowledgement(const QString& errorText, int commandWo
 bool DeviceCommands::writeFrame(int endpoint, int length)
 {
     const bool ok = m_usb && m_usb->writePipe(endpoint, std::span(m_frame.data(), std::size_t(length)));
-    if (!ok && driverDiagnostics())
-        m_log.AddMessage(msg::kWriteTransferError);
+    if (!ok) {
+        if (driverDiagnostics())
+            m_log.AddMessage(msg::kWriteTransferError);
+        noteFailure();
+    }
     return ok;
 }
 
@@ -293,6 +312,7 @@ bool DeviceCommands::readPipeInto(int length)
         clearBeyond(got, length);
         if (driverDiagnostics())
             m_log.AddMessage(msg::kReadTransferError);
+        noteFailure();
     }
     return ok;
 }
@@ -300,8 +320,10 @@ bool DeviceCommands::readPipeInto(int length)
 bool DeviceCommands::vendorOut(int request, std::span<const std::uint8_t> data)
 {
     const bool ok = m_usb && m_usb->vendorOut(request, data);
-    if (!ok)
+    if (!ok) {
         logVendorFailure(request);
+        noteFailure();
+    }
     return ok;
 }
 
@@ -313,6 +335,7 @@ bool DeviceCommands::vendorIn(int request, int length)
     if (!ok) {
         clearBeyond(got, length);
         logVendorFailure(request);
+        noteFailure();
     }
     return ok;
 }

@@ -48,6 +48,12 @@ public:
     OpenCode openUsb();
     void closeUsb();
 
+    // Operations that did not reach the instrument since the layer was made: refused ones (see
+    // InterfaceError) and failed or short transfers. The operations return nothing, so a caller
+    // that must know whether a series of them got through compares the count before and after.
+    // A failure on an instrument that has left the bus also sets InterfaceError (logged once).
+    std::uint32_t failureCount() const { return m_failures; }
+
     DeviceState& state() { return m_state; }
     const DeviceState& state() const { return m_state; }
 
@@ -65,11 +71,13 @@ private:
     bool vendorIn(int request, int length);
     void logVendorFailure(int request);
     bool driverDiagnostics() const;
+    void noteFailure();
 
     DeviceState& m_state;
     MessageLog& m_log;
     UsbTransport* m_usb = nullptr;
     RemoteExchange* m_remote = nullptr;
+    std::uint32_t m_failures = 0;
 
     std::array<std::uint8_t, 6 + usb::kMaxFrameParamBytes> m_frame{};
     std::array<std::uint8_t, usb::kMaxReadBytes> m_readBuffer{};

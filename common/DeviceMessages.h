@@ -22,6 +22,9 @@ inline const QString kWriteTransferError = QStringLiteral("Error on write transf
 inline const QString kReadTransferError = QStringLiteral("Error on read transfer");
 inline const QString kVendorTransferError = QStringLiteral("Error on Vendor Command read transfer");
 
+// A transfer failed because the instrument left the bus; InterfaceError is set.
+inline const QString kInstrumentGone = QStringLiteral("セイランとの接続が切れました。");
+
 // Open results.
 inline const QString kOpenDriverUnavailable = QStringLiteral("USBドライバをオープンできません。");
 inline const QString kOpenNotFound = QStringLiteral("セイランが見つかりません。");

@@ -24,9 +24,17 @@ LibusbPath::~LibusbPath()
     close();
 }
 
+int LibusbPath::noted(int rc)
+{
+    if (rc == LIBUSB_ERROR_NO_DEVICE)
+        m_gone = true;
+    return rc;
+}
+
 UsbOpenResult LibusbPath::open()
 {
     close();
+    m_gone = false;
     UsbOpenResult result;
     if (const int rc = libusb_init(&m_context); rc != 0) {
         m_context = nullptr;
@@ -105,9 +113,9 @@ bool LibusbPath::writePipe(int endpoint, std::span<const std::uint8_t> frame)
     if (!m_handle)
         return false;
     int transferred = 0;
-    const int rc = libusb_bulk_transfer(m_handle, std::uint8_t(endpoint & 0x7F),
-                                        const_cast<unsigned char*>(frame.data()), int(frame.size()),
-                                        &transferred, usb::kOutTimeoutMs);
+    const int rc = noted(libusb_bulk_transfer(m_handle, std::uint8_t(endpoint & 0x7F),
+                                              const_cast<unsigned char*>(frame.data()), int(frame.size()),
+                                              &transferred, usb::kOutTimeoutMs));
     return rc == 0 && transferred == int(frame.size());
 }
 
@@ -116,8 +124,8 @@ int LibusbPath::readPipe(int endpoint, std::span<std::uint8_t> buffer)
     if (!m_handle)
         return -1;
     int transferred = 0;
-    const int rc = libusb_bulk_transfer(m_handle, std::uint8_t(endpoint | LIBUSB_ENDPOINT_IN), buffer.data(),
-                                        int(buffer.size()), &transferred, usb::kInTimeoutMs);
+    const int rc = noted(libusb_bulk_transfer(m_handle, std::uint8_t(endpoint | LIBUSB_ENDPOINT_IN), buffer.data(),
+                                              int(buffer.size()), &transferred, usb::kInTimeoutMs));
     return rc == 0 ? transferred : -1;
 }
 
@@ -125,9 +133,9 @@ bool LibusbPath::vendorOut(int request, std::span<const std::uint8_t> data)
 {
     if (!m_handle)
         return false;
-    const int rc = libusb_control_transfer(m_handle, kVendorOutType, std::uint8_t(request), 0, 0,
-                                           const_cast<unsigned char*>(data.data()), std::uint16_t(data.size()),
-                                           usb::kOutTimeoutMs);
+    const int rc = noted(libusb_control_transfer(m_handle, kVendorOutType, std::uint8_t(request), 0, 0,
+                                                 const_cast<unsigned char*>(data.data()), std::uint16_t(data.size()),
+                                                 usb::kOutTimeoutMs));
     return rc == int(data.size());
 }
 
@@ -135,8 +143,8 @@ int LibusbPath::vendorIn(int request, std::span<std::uint8_t> buffer)
 {
     if (!m_handle)
         return -1;
-    const int rc = libusb_control_transfer(m_handle, kVendorInType, std::uint8_t(request), 0, 0, buffer.data(),
-                                           std::uint16_t(buffer.size()), usb::kInTimeoutMs);
+    const int rc = noted(libusb_control_transfer(m_handle, kVendorInType, std::uint8_t(request), 0, 0, buffer.data(),
+                                                 std::uint16_t(buffer.size()), usb::kInTimeoutMs));
     return rc < 0 ? -1 : rc;
 }
 

@@ -29,12 +29,17 @@ public:
     bool vendorOut(int request, std::span<const std::uint8_t> data) override;
     int vendorIn(int request, std::span<std::uint8_t> buffer) override;
     void resetPipes() override;
+    bool instrumentGone() const override { return m_gone; }
 
 private:
+    // Remembers a transfer that found the device gone from the bus.
+    int noted(int rc);
+
     libusb_context* m_context = nullptr;
     libusb_device_handle* m_handle = nullptr;
     bool m_claimed = false;
     int m_deviceType = 0;
+    bool m_gone = false;
 };
 
 } // namespace seiran

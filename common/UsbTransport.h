@@ -49,6 +49,10 @@ public:
     // Aborts and resets the data pipes; the kernel-driver path does it right after opening a
     // newer instrument.
     virtual void resetPipes() = 0;
+
+    // Whether the instrument has left the bus (unplugged, powered off): every transfer fails
+    // until it is opened again. A path that cannot tell answers false.
+    virtual bool instrumentGone() const { return false; }
 };
 
 } // namespace seiran

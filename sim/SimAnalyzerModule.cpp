@@ -55,7 +55,7 @@ SimAnalyzerModule::SimAnalyzerModule(int slot, const ModuleDescriptor& module, P
     const std::int64_t readOut = largestReadOut(module, builtIn(), m_dataCount);
     m_memory.reserve(std::max(readOut, m_shape.positions), m_shape.compressed);
     if (m_shape.compressed)
-        m_shown.resize(std::size_t(m_shape.positions));
+        m_shown = ZeroedArray<ShownRecord>(std::size_t(m_shape.positions));
     else
         m_carried.assign(std::size_t(m_shape.positions), 0);
 }

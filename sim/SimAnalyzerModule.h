@@ -118,7 +118,7 @@ private:
     Acquisition m_acquisition;
     SampleMemory m_memory;
     std::vector<std::uint8_t> m_carried;
-    std::vector<ShownRecord> m_shown;
+    ZeroedArray<ShownRecord> m_shown;
     GroundTruth m_truth;
     const SignalSource* m_source = nullptr;
     std::optional<std::uint32_t> m_interleaveOverride;

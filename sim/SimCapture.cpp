@@ -4,6 +4,7 @@
 #include <array>
 #include <bit>
 #include <limits>
+#include <numeric>
 
 namespace seiran::sim {
 
@@ -18,6 +19,8 @@ constexpr int kRunLimit = 128;
 // Steps the trigger search and the search for kept samples may take before a capture is taken
 // to wait for ever (until it is stopped).
 constexpr std::int64_t kSearchBudget = std::int64_t(1) << 22;
+// A periodic signal whose samples repeat within this many is sampled once and repeated.
+constexpr std::int64_t kPatternSamples = 4096;
 
 std::int64_t floorDiv(std::int64_t a, std::int64_t b)
 {
@@ -167,6 +170,7 @@ Sampler::Sampler(const SignalSource* source, std::int64_t startNs, std::int64_t 
     , m_interval(std::max<std::int64_t>(intervalNs, 1))
     , m_offset(channelOffset & 63)
     , m_mask(channelCount >= 64 ? ~std::uint64_t(0) : (std::uint64_t(1) << channelCount) - 1)
+    , m_walk(source, std::rotl(m_mask, m_offset))
 {
 }
 
@@ -181,7 +185,7 @@ std::uint64_t Sampler::at(std::int64_t k) const
 {
     if (!m_source)
         return 0;
-    return std::rotr(m_source->levels(timeOf(k)), m_offset) & m_mask;
+    return std::rotr(m_walk.levels(timeOf(k)), m_offset) & m_mask;
 }
 
 std::int64_t Sampler::nextCandidate(std::int64_t k, std::uint64_t channels) const
@@ -189,7 +193,8 @@ std::int64_t Sampler::nextCandidate(std::int64_t k, std::uint64_t channels) cons
     const std::uint64_t wanted = std::rotl(channels & m_mask, m_offset);
     if (!m_source || wanted == 0)
         return kNoSample;
-    const std::int64_t change = m_source->nextChange(timeOf(k), wanted);
+    m_walk.levels(timeOf(k));
+    const std::int64_t change = m_walk.nextChange(wanted);
     if (change == kNever)
         return kNoSample;
     return std::max(firstAtOrAfter(change), k + 1);
@@ -197,13 +202,55 @@ std::int64_t Sampler::nextCandidate(std::int64_t k, std::uint64_t channels) cons
 
 void Sampler::fill(std::int64_t first, std::span<std::uint64_t> out) const
 {
+    std::fill(out.begin(), out.end(), std::uint64_t(0));
+    if (!m_source || out.empty())
+        return;
+    const int parts = m_source->partCount();
+    const std::uint64_t wanted = std::rotl(m_mask, m_offset);
+    if (parts > SignalWalk::kMaxParts) {
+        fillPart(-1, wanted, first, out);
+        return;
+    }
+    // Each part on its own: a slow signal costs its few transitions even while a fast clock
+    // changes at every sample, and a fast one with a short period is sampled for one period
+    // and repeated.
+    std::array<std::uint64_t, kPatternSamples> pattern;
+    for (int part = 0; part < parts; ++part) {
+        const std::uint64_t mine = m_source->partChannels(part) & wanted;
+        if (mine == 0)
+            continue;
+        const std::int64_t period = m_source->partPeriod(part);
+        const std::int64_t cycle = period > 0 ? period / std::gcd(period, m_interval) : 0;
+        if (cycle <= 0 || cycle > kPatternSamples || cycle * 4 > std::int64_t(out.size())) {
+            fillPart(part, mine, first, out);
+            continue;
+        }
+        const std::span<std::uint64_t> one(pattern.data(), std::size_t(cycle));
+        std::fill(one.begin(), one.end(), std::uint64_t(0));
+        fillPart(part, mine, first, one);
+        std::size_t at = 0;
+        for (std::size_t i = 0; i < out.size(); ++i) {
+            out[i] |= one[at];
+            if (++at == one.size())
+                at = 0;
+        }
+    }
+}
+
+void Sampler::fillPart(int part, std::uint64_t mine, std::int64_t first, std::span<std::uint64_t> out) const
+{
     std::size_t i = 0;
     std::int64_t k = first;
     while (i < out.size()) {
-        const std::uint64_t value = at(k);
-        const std::int64_t next = nextCandidate(k, m_mask);
+        const std::int64_t t = timeOf(k);
+        const std::uint64_t raw = part < 0 ? m_source->levels(t) : m_source->partLevels(part, t);
+        const std::uint64_t value = std::rotr(raw & mine, m_offset) & m_mask;
+        const std::int64_t change = part < 0 ? m_source->nextChange(t, mine) : m_source->partNextChange(part, t, mine);
+        const std::int64_t next = change == kNever ? kNoSample : std::max(firstAtOrAfter(change), k + 1);
         const std::size_t run = std::size_t(std::min<std::int64_t>(next - k, std::int64_t(out.size() - i)));
-        std::fill_n(out.begin() + std::ptrdiff_t(i), run, value);
+        if (value != 0)
+            for (std::size_t j = 0; j < run; ++j)
+                out[i + j] |= value;
         i += run;
         k += std::int64_t(run);
     }
@@ -234,10 +281,10 @@ Acquisition::Acquisition(const CaptureShape& shape)
     : m_shape(shape)
 {
     if (shape.compressed) {
-        m_runs.resize(std::size_t(shape.positions));
-        m_scratch.resize(std::size_t(shape.positions));
+        m_runs = ZeroedArray<SampleRun>(std::size_t(shape.positions));
+        m_scratch = ZeroedArray<SampleRun>(std::size_t(shape.positions));
     } else {
-        m_positions.assign(std::size_t(shape.positions), 0);
+        m_positions = ZeroedArray<std::uint64_t>(std::size_t(shape.positions));
     }
 }
 
@@ -388,7 +435,7 @@ const PositionImage& Acquisition::positionsAt(std::int64_t nowNs)
 
     PositionImage image;
     image.positions = m_positions;
-    std::fill(m_positions.begin(), m_positions.end(), 0);
+    std::fill(m_positions.begin(), m_positions.end(), std::uint64_t(0));
     const std::int64_t until = m_sampler.firstAtOrAfter(cut);
     // The start-up samples and the samples shown are the last ones before the cut; at a natural
     // end that is the window around the trigger. Positions after them are not shown.
@@ -477,7 +524,7 @@ std::int64_t Acquisition::lastRunsBefore(std::int64_t until, std::int64_t count,
     std::int64_t n = 0;
     for (;;) {
         from = std::max<std::int64_t>(0, until - span);
-        n = writeRuns(from, until, std::numeric_limits<std::int64_t>::max(), {}, m_scratch);
+        n = writeRuns(from, until, std::numeric_limits<std::int64_t>::max(), {}, std::span<SampleRun>(m_scratch));
         // From a point inside the history the first run may be cut: it only counts when more
         // than `count` runs were found.
         if (from == 0 || n > count)

@@ -2,6 +2,7 @@
 
 #include "SimModuleProperty.h"
 #include "SimSignals.h"
+#include "SimZeroed.h"
 
 #include <cstdint>
 #include <span>
@@ -81,11 +82,17 @@ public:
     std::int64_t findTrigger(std::int64_t from, const TriggerMasks& masks, std::int64_t budget) const;
 
 private:
+    // Part `part` of the source (its channels `mine`) at samples first, first + 1, ... ORed
+    // into `out`, walking the part's own transitions.
+    void fillPart(int part, std::uint64_t mine, std::int64_t first, std::span<std::uint64_t> out) const;
+
     const SignalSource* m_source = nullptr;
     std::int64_t m_start = 0;
     std::int64_t m_interval = 1;
     int m_offset = 0;
     std::uint64_t m_mask = 0;
+    // The module's inputs along the capture: sampling costs the signals' transitions.
+    mutable SignalWalk m_walk;
 };
 
 // One record of a compressed capture: a value held for `length` samples from sample `start`.
@@ -197,10 +204,10 @@ private:
     std::int64_t m_windowFirst = 0;  // bit planes: first sample of the naturally ended memory
     std::uint64_t m_serial = 0;
 
-    std::vector<std::uint64_t> m_positions;
+    ZeroedArray<std::uint64_t> m_positions;
     PositionImage m_positionImage;
-    std::vector<SampleRun> m_runs;    // the ring's contents in time order
-    std::vector<SampleRun> m_scratch; // a ring while the records before a point are sought
+    ZeroedArray<SampleRun> m_runs;    // the ring's contents in time order
+    ZeroedArray<SampleRun> m_scratch; // a ring while the records before a point are sought
     std::int64_t m_armedRuns = 0;     // records found at the arm (trigger found)
     std::int64_t m_armedWritten = 0;
     std::int64_t m_armedTriggerRun = -1;

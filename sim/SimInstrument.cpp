@@ -96,6 +96,48 @@ bool SimInstrument::takeFailure(TransferKind kind)
     return false;
 }
 
+void SimInstrument::armFault(const FaultPlan& plan)
+{
+    m_plan = plan;
+    m_captureStarted = false;
+    m_memoryReads = 0;
+    if (plan.point == FaultPoint::Open)
+        strike(plan.kind);
+}
+
+void SimInstrument::strike(FaultKind kind)
+{
+    m_plan.reset();
+    switch (kind) {
+    case FaultKind::DropAck: m_dropAcks = 1; break;
+    case FaultKind::Fail: failNext(TransferKind::Any, 1); break;
+    case FaultKind::Short: m_shortHalf = true; break;
+    case FaultKind::Vanish: m_vanished = true; break;
+    }
+}
+
+void SimInstrument::watchForFault(int commandWord)
+{
+    const int module = commandWord >> 12;
+    const int code = commandWord & 0x0FFF;
+    if (code == cmd::kStartCapture && !isInstrumentWide(module, code)) {
+        m_captureStarted = true;
+        m_memoryReads = 0;
+        if (m_plan->point == FaultPoint::Start)
+            strike(m_plan->kind);
+        return;
+    }
+    if (!m_captureStarted)
+        return;
+    if (m_plan->point == FaultPoint::Poll && (code == cmd::kModuleStatus || code == cmd::kAllModuleStatus)) {
+        strike(m_plan->kind);
+        return;
+    }
+    const bool memoryRead = code == cmd::kCapturedEntries || code == cmd::kMemoryBlock || code == cmd::kPointerWord;
+    if (m_plan->point == FaultPoint::Transfer && memoryRead && m_memoryReads++ == m_plan->reads)
+        strike(m_plan->kind);
+}
+
 void SimInstrument::trace(int code)
 {
     m_trace[m_status[11]] = std::uint8_t(code);
@@ -104,6 +146,10 @@ void SimInstrument::trace(int code)
 
 int SimInstrument::shortened(int length)
 {
+    if (m_shortHalf) {
+        m_shortHalf = false;
+        return length / 2;
+    }
     if (m_shortRead < 0)
         return length;
     const int got = std::min(length, m_shortRead);
@@ -159,6 +205,8 @@ void SimInstrument::route(int module, int code, std::span<const std::uint32_t> p
 
 bool SimInstrument::writePipe(int endpoint, std::span<const std::uint8_t> frame)
 {
+    if (m_plan && frame.size() >= 2)
+        watchForFault(word16(frame, 0));
     if (takeFailure(TransferKind::Write))
         return false;
 

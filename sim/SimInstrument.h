@@ -1,11 +1,13 @@
 #pragma once
 
+#include "SimFaults.h"
 #include "SimModule.h"
 #include "UsbTransport.h"
 
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace seiran {
@@ -49,6 +51,7 @@ public:
     bool vendorOut(int request, std::span<const std::uint8_t> data) override;
     int vendorIn(int request, std::span<std::uint8_t> buffer) override;
     void resetPipes() override;
+    bool instrumentGone() const override { return m_vanished; }
 
     int deviceType() const { return m_deviceType; }
     bool isNewerGeneration() const { return m_deviceType > 9; }
@@ -77,6 +80,11 @@ public:
     void failNext(TransferKind kind, int count = 1);
     void shortenNextRead(int bytes) { m_shortRead = bytes; }
     void setVanished(bool vanished) { m_vanished = vanished; }
+    bool vanished() const { return m_vanished; }
+    // Arms one fault to strike when the instrument gets to the plan's point (Open: at once). A
+    // short read then delivers half of what was asked. One plan at a time; a new one replaces it.
+    void armFault(const FaultPlan& plan);
+    bool faultArmed() const { return m_plan.has_value(); }
 
     // Recording.
     void setRecording(bool on) { m_recording = on; }
@@ -90,6 +98,9 @@ public:
 
 private:
     bool takeFailure(TransferKind kind);
+    // Watches the frames for the armed plan's point.
+    void watchForFault(int commandWord);
+    void strike(FaultKind kind);
     void trace(int code);
     void acceptSequence(int sequence);
     void statusRead();
@@ -123,6 +134,10 @@ private:
     int m_delayedAck = -1;
     int m_delayReads = 0;
     int m_shortRead = -1;
+    bool m_shortHalf = false;
+    std::optional<FaultPlan> m_plan;
+    bool m_captureStarted = false;
+    int m_memoryReads = 0;
     TransferKind m_failKind = TransferKind::Any;
     int m_failCount = 0;
 

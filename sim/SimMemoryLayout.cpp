@@ -196,8 +196,8 @@ std::uint32_t defaultInterleaveBits(int deviceType, bool builtIn, const ModuleDe
 
 void SampleMemory::reserve(std::int64_t entries, bool records)
 {
-    m_entries.assign(std::size_t(std::max<std::int64_t>(entries, 0)), 0);
-    m_counts.assign(records ? m_entries.size() : 0, 0);
+    m_entries = ZeroedArray<std::uint64_t>(std::size_t(std::max<std::int64_t>(entries, 0)));
+    m_counts = ZeroedArray<std::uint8_t>(records ? m_entries.size() : 0);
 }
 
 std::int64_t SampleMemory::layoutPositions(const ReadGeometry& geometry, const MergeOrder& order, int channelCount,

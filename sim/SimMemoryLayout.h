@@ -1,5 +1,7 @@
 #pragma once
 
+#include "SimZeroed.h"
+
 #include "SimCapture.h"
 #include "SimModuleProperty.h"
 
@@ -130,8 +132,8 @@ private:
     std::uint32_t word(const WordStream& stream, std::int64_t at) const;
     void readStream(WordStream& stream, std::span<std::uint8_t> answer);
 
-    std::vector<std::uint64_t> m_entries; // samples (bit planes) or record values
-    std::vector<std::uint8_t> m_counts;   // count words of records
+    ZeroedArray<std::uint64_t> m_entries; // samples (bit planes) or record values
+    ZeroedArray<std::uint8_t> m_counts;   // count words of records
     WordStream m_entryStream;             // 0x31
     WordStream m_blockStream;             // 0x33
     int m_headEntries = 0;

@@ -14,6 +14,67 @@ std::int64_t SignalSource::nextChange(std::int64_t timeNs, std::uint64_t) const
     return timeNs == kNever ? kNever : timeNs + 1;
 }
 
+SignalWalk::SignalWalk(const SignalSource* source, std::uint64_t channels)
+    : m_source(source)
+{
+    // m_from > m_until: nothing known yet.
+    m_from.fill(1);
+    m_until.fill(0);
+    if (!source)
+        return;
+    const int parts = source->partCount();
+    m_whole = parts > kMaxParts;
+    if (m_whole) {
+        m_parts = 1;
+        m_channels[0] = channels;
+        return;
+    }
+    // Only the parts that drive one of the channels take part.
+    for (int i = 0; i < parts; ++i) {
+        const std::uint64_t mine = source->partChannels(i) & channels;
+        if (mine == 0)
+            continue;
+        m_part[std::size_t(m_parts)] = i;
+        m_channels[std::size_t(m_parts)] = mine;
+        ++m_parts;
+    }
+}
+
+void SignalWalk::refresh(int k, std::int64_t timeNs)
+{
+    const std::size_t at = std::size_t(k);
+    const std::uint64_t mine = m_channels[at];
+    if (m_whole) {
+        m_levels[at] = m_source->levels(timeNs) & mine;
+        m_until[at] = m_source->nextChange(timeNs, mine);
+    } else {
+        m_levels[at] = m_source->partLevels(m_part[at], timeNs) & mine;
+        m_until[at] = m_source->partNextChange(m_part[at], timeNs, mine);
+    }
+    m_from[at] = timeNs;
+}
+
+std::uint64_t SignalWalk::levels(std::int64_t timeNs)
+{
+    std::uint64_t out = 0;
+    for (int k = 0; k < m_parts; ++k) {
+        const std::size_t at = std::size_t(k);
+        if (timeNs < m_from[at] || timeNs >= m_until[at])
+            refresh(k, timeNs);
+        out |= m_levels[at];
+    }
+    return out;
+}
+
+std::int64_t SignalWalk::nextChange(std::uint64_t channels) const
+{
+    std::int64_t next = kNever;
+    for (int k = 0; k < m_parts; ++k)
+        if ((m_channels[std::size_t(k)] & channels) != 0)
+            next = std::min(next, m_until[std::size_t(k)]);
+    return next;
+}
+
 namespace {
 
 std::int64_t floorDiv(std::int64_t a, std::int64_t b)
@@ -48,6 +109,8 @@ public:
     virtual std::uint64_t levels(std::int64_t t) const = 0;
     // `channels` is a non-empty part of channels().
     virtual std::int64_t nextChange(std::int64_t t, std::uint64_t channels) const = 0;
+    // The levels repeat after this many ns; 0: no short period worth knowing.
+    virtual std::int64_t period() const { return 0; }
 
 private:
     std::uint64_t m_channels;
@@ -89,6 +152,8 @@ public:
         return kNever;
     }
 
+    std::int64_t period() const override { return m_step << m_bits; }
+
 private:
     static std::uint64_t maskOf(std::initializer_list<int> channels)
     {
@@ -118,6 +183,8 @@ public:
     {
         return t >= kHorizon ? kNever : (floorDiv(t, m_half) + 1) * m_half;
     }
+
+    std::int64_t period() const override { return 2 * m_half; }
 
 private:
     std::int64_t m_half;
@@ -388,6 +455,21 @@ public:
                 best = std::min(best, wave->nextChange(timeNs, mine));
         return best;
     }
+
+    // Each wave is a part of its own.
+    int partCount() const override { return int(m_waves.size()); }
+    std::uint64_t partChannels(int part) const override { return m_waves[std::size_t(part)]->channels(); }
+    std::uint64_t partLevels(int part, std::int64_t timeNs) const override
+    {
+        return m_waves[std::size_t(part)]->levels(timeNs);
+    }
+    std::int64_t partNextChange(int part, std::int64_t timeNs, std::uint64_t channels) const override
+    {
+        const Wave& wave = *m_waves[std::size_t(part)];
+        const std::uint64_t mine = wave.channels() & channels;
+        return mine ? wave.nextChange(timeNs, mine) : kNever;
+    }
+    std::int64_t partPeriod(int part) const override { return m_waves[std::size_t(part)]->period(); }
 
 private:
     template <class W, class... Args>

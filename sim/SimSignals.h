@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <limits>
 #include <span>
@@ -24,9 +25,55 @@ public:
     // The default, the next nanosecond, suits any source; a source that knows its edges lets long
     // quiet stretches be skipped in one step.
     virtual std::int64_t nextChange(std::int64_t timeNs, std::uint64_t channels) const;
+
+    // The source as parts that change independently of each other, each on its own channels, so
+    // that a walk along time (SignalWalk) asks again only the parts that change at a step. Taken
+    // together the parts give levels() and nextChange() exactly. By default the whole source is
+    // one part.
+    virtual int partCount() const { return 1; }
+    virtual std::uint64_t partChannels(int) const { return ~std::uint64_t(0); }
+    virtual std::uint64_t partLevels(int, std::int64_t timeNs) const { return levels(timeNs); }
+    // `channels`: a non-empty part of the part's channels.
+    virtual std::int64_t partNextChange(int, std::int64_t timeNs, std::uint64_t channels) const
+    {
+        return nextChange(timeNs, channels);
+    }
+    // P when the part's levels at t + P are those at t for every t; 0 when it has no period.
+    virtual std::int64_t partPeriod(int) const { return 0; }
 };
 
 inline constexpr std::int64_t kNever = std::numeric_limits<std::int64_t>::max();
+
+// The levels of some channels of a source along time. Each part's levels are kept for as long as
+// the part says they hold, so a step costs only the parts that change there, not every signal of
+// the source: a walk through a capture costs its transitions. Any order of times is allowed;
+// forwards is the fast one.
+class SignalWalk {
+public:
+    static constexpr int kMaxParts = 32;
+
+    SignalWalk() = default;
+    // channels: bit c = channel c of the source.
+    SignalWalk(const SignalSource* source, std::uint64_t channels);
+
+    // Levels of the walk's channels at `timeNs`.
+    std::uint64_t levels(std::int64_t timeNs);
+    // After levels(t): the earliest time after t at which one of `channels` (of the walk's) may
+    // change; early, never late, as SignalSource::nextChange. kNever when none will.
+    std::int64_t nextChange(std::uint64_t channels) const;
+
+private:
+    void refresh(int part, std::int64_t timeNs);
+
+    const SignalSource* m_source = nullptr;
+    bool m_whole = false; // more parts than kept apart: the source as one
+    int m_parts = 0;
+    std::array<int, kMaxParts> m_part{};               // the source's number of each part
+    std::array<std::uint64_t, kMaxParts> m_channels{}; // of each part, among the walk's
+    std::array<std::uint64_t, kMaxParts> m_levels{};
+    std::array<std::int64_t, kMaxParts> m_from{};  // the levels hold from m_from ...
+    std::array<std::int64_t, kMaxParts> m_until{}; // ... until before m_until
+};
 
 // What channel 0 carries. Channel 0 qualifies the samples of sampling-enable modules and clocks
 // edge-sampling modules; every other module sees bit 0 of the counter there.

@@ -63,6 +63,7 @@ struct PollState {
     std::array<bool, 8> stopSnapshot{};
     bool statusReady = false;
     bool remoteStatusPending = false;
+    int failedReads = 0; // status reads in a row that did not reach the instrument
 };
 
 // Where and how "リピート保存" writes its files. Program-wide, not kept in the settings file.

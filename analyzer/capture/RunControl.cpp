@@ -23,6 +23,13 @@ constexpr std::uint32_t kStatusRunning = 0x1;
 constexpr std::uint32_t kStatusStopping = 0x2;
 constexpr int kUsbPollMs = 200;
 constexpr int kRemotePollMs = 1000;
+// Status reads in a row that may fail before the captures are given up (each failed read has
+// already waited out its transfer time-out).
+constexpr int kFailedReadLimit = 5;
+
+const QString kStartFailed = QStringLiteral(" 測定を開始できませんでした。");
+const QString kCaptureAbandoned = QStringLiteral(" 測定を中止しました。");
+const QString kStatusReadFailed = QStringLiteral("モジュールの状態を読み出せませんでした。");
 
 void send(AnalyzerState& state, int page, int code, std::uint32_t value = 0)
 {
@@ -108,12 +115,31 @@ int stopWaitMs(const AnalyzerState& state, int page)
     return RoundToInt(ParseTimeText(t) * 1000);
 }
 
+// A page whose capture could not be read goes idle; the transfer said why. Without the
+// instrument no other page can end either.
+void endAfterFailure(AnalyzerState& state, int page)
+{
+    PageState& p = state.pages[std::size_t(page)];
+    p.running = false;
+    p.stopRequested = false;
+    setIdleControls(state, page);
+    redrawIfShown(state, page);
+    if (state.device.InterfaceError)
+        AbandonCaptures(state);
+    else
+        StopPollingIfIdle(state);
+}
+
 void finishRunning(AnalyzerState& state, int page, std::uint32_t status)
 {
     PageState& p = state.pages[std::size_t(page)];
     ++p.repeatCount;
     logCaptureEnd(state, page);
-    TransferCapture(state, page, status);
+    if (!TransferCapture(state, page, status)) {
+        // No repeat, compare or reference from a memory that was not read.
+        endAfterFailure(state, page);
+        return;
+    }
 
     const QString& mode = p.runModeText;
     if (mode == kRunRepeat || mode == kRunRepeatSave) {
@@ -150,35 +176,48 @@ void finishStopping(AnalyzerState& state, int page, std::uint32_t status)
 {
     PageState& p = state.pages[std::size_t(page)];
     p.stopRequested = false;
+    bool transferred = true;
     if (p.runModeText == kRunSingle || p.runModeText == kRunOverwrite) {
-        TransferCapture(state, page, status);
-        CopyCaptureToReference(state, page);
+        transferred = TransferCapture(state, page, status);
+        if (transferred)
+            CopyCaptureToReference(state, page);
         redrawIfShown(state, page);
     }
     setIdleControls(state, page);
     logWithCaption(state, page, QStringLiteral(" 測定を中断しました。"));
-    StopPollingIfIdle(state);
+    if (!transferred && state.device.InterfaceError)
+        AbandonCaptures(state);
+    else
+        StopPollingIfIdle(state);
 }
 
-void readAllStatusWords(AnalyzerState& state)
+// False when a read did not reach the instrument: the words are then not evaluated, since a
+// failed read leaves 0, which looks like a capture that has ended.
+bool readAllStatusWords(AnalyzerState& state)
 {
     PollState& poll = state.capture.poll;
+    const std::uint32_t failuresBefore = state.commands.failureCount();
+    const auto failed = [&] { return state.commands.failureCount() != failuresBefore || state.device.InterfaceError; };
     if (state.device.isRemote()) {
         if (poll.remoteStatusPending)
-            return;
+            return true;
         poll.remoteStatusPending = true;
         // The remote link answers before returning; its completion copies the words.
         std::array<std::uint32_t, 16> words{};
         state.commands.ReceiveData(cmd::kSystemModule, cmd::kAllModuleStatus, 64, words);
+        poll.remoteStatusPending = false;
+        if (failed())
+            return false;
         poll.moduleStatus = words;
         poll.statusReady = true;
-        poll.remoteStatusPending = false;
     } else {
         const int type = state.device.DeviceType;
         for (int m = 0; m < kModuleSlots; ++m) {
             std::array<std::uint32_t, 2> answer{};
             const int bytes = m >= kFirstBuiltInSlot && type >= 6 && type <= 9 ? 4 : 8;
             state.commands.ReceiveData(m, cmd::kModuleStatus, bytes, answer);
+            if (failed())
+                return false;
             poll.moduleStatus[std::size_t(m)] = answer[0];
         }
         poll.statusReady = true;
@@ -187,6 +226,21 @@ void readAllStatusWords(AnalyzerState& state)
         poll.runningSnapshot[std::size_t(page)] = state.pages[std::size_t(page)].running;
         poll.stopSnapshot[std::size_t(page)] = state.pages[std::size_t(page)].stopRequested;
     }
+    return true;
+}
+
+// A poll whose status reads failed: said once, tried again on the next ticks, and given up
+// when the instrument is gone or the reads keep failing.
+void statusReadFailed(AnalyzerState& state)
+{
+    PollState& poll = state.capture.poll;
+    ++poll.failedReads;
+    if (state.device.InterfaceError || poll.failedReads >= kFailedReadLimit) {
+        AbandonCaptures(state);
+        return;
+    }
+    if (poll.failedReads == 1)
+        state.log.AddMessage(kStatusReadFailed);
 }
 
 } // namespace
@@ -227,8 +281,20 @@ void StartCapture(AnalyzerState& state, int page)
     state.controls.hardwareMenuEnabled = false;
     state.controls.interfaceMenuEnabled = false;
     p.repeatCount = 0;
+    const std::uint32_t failuresBefore = state.commands.failureCount();
     ResetCaptureLogic(state, page);
     send(state, page, cmd::kStartCapture, std::uint32_t(p.runStartWord));
+    if (state.commands.failureCount() != failuresBefore || state.device.InterfaceError) {
+        // A module that was never started reads as one whose capture has ended.
+        p.running = false;
+        setIdleControls(state, page);
+        logWithCaption(state, page, kStartFailed);
+        if (state.device.InterfaceError)
+            AbandonCaptures(state);
+        else
+            StopPollingIfIdle(state);
+        return;
+    }
     state.clock().timer(kTimCheckEnd).setInterval(state.device.isRemote() ? kRemotePollMs : kUsbPollMs);
     ScheduleTriggerArm(state, page);
 }
@@ -246,8 +312,16 @@ void StopCapture(AnalyzerState& state, int page)
 void PollModules(AnalyzerState& state)
 {
     PollState& poll = state.capture.poll;
+    if (state.device.InterfaceError) {
+        // Every read would be refused, with a line each.
+        AbandonCaptures(state);
+        return;
+    }
     if (!poll.statusReady) {
-        readAllStatusWords(state);
+        if (readAllStatusWords(state))
+            poll.failedReads = 0;
+        else
+            statusReadFailed(state);
         return;
     }
     poll.statusReady = false;
@@ -285,6 +359,25 @@ void StopPollingIfIdle(AnalyzerState& state)
 {
     if (anyPageBusy(state))
         return;
+    state.clock().timer(kTimCheckEnd).setInterval(0);
+    state.controls.hardwareMenuEnabled = true;
+    state.controls.interfaceMenuEnabled = true;
+}
+
+void AbandonCaptures(AnalyzerState& state)
+{
+    for (int page = 0; page < kAnalyzerPageCount; ++page) {
+        PageState& p = state.pages[std::size_t(page)];
+        if (!p.running && !p.stopRequested)
+            continue;
+        p.running = false;
+        p.stopRequested = false;
+        setIdleControls(state, page);
+        logWithCaption(state, page, kCaptureAbandoned);
+    }
+    PollState& poll = state.capture.poll;
+    poll.statusReady = false;
+    poll.failedReads = 0;
     state.clock().timer(kTimCheckEnd).setInterval(0);
     state.controls.hardwareMenuEnabled = true;
     state.controls.interfaceMenuEnabled = true;

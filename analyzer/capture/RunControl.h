@@ -18,6 +18,9 @@ void CheckCaptureEnd(AnalyzerState& state, int page, std::uint32_t status);
 void ResetCaptureLogic(AnalyzerState& state, int page);
 void CopyCaptureToReference(AnalyzerState& state, int page);
 void StopPollingIfIdle(AnalyzerState& state);
+// Gives up every running or stopping analyzer page (" 測定を中止しました。" each) and stops the
+// poll: the instrument cannot be reached. The menus come back so that it can be reconnected.
+void AbandonCaptures(AnalyzerState& state);
 
 // Connects timCheckEnd and timTrgStart0 to timTrgStart3 of the state's clock to their handlers.
 void connectCaptureTimers(AnalyzerState& state);

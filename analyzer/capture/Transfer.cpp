@@ -186,10 +186,16 @@ public:
         , m_values(workspace.rawValue())
         , m_counts(workspace.rawCount())
         , m_samples(workspace.workPlanesA())
+        , m_failuresBefore(state.commands.failureCount())
     {
     }
 
     bool compressed() const { return m_compressed; }
+    // Whether a read since the reader was made did not reach the instrument.
+    bool failed() const
+    {
+        return m_state.commands.failureCount() != m_failuresBefore || m_state.device.InterfaceError;
+    }
     const QString& caption() const { return m_caption; }
 
     // What comes before the memory: on compressed modules the discarded entries of trimmed ones
@@ -204,12 +210,14 @@ public:
             if (type >= 10 && m_info.ModuleTrimBlock) {
                 std::array<std::uint32_t, 2> discarded{};
                 for (int i = 0; i < kTrimBlockDiscards; ++i)
-                    receive(cmd::kCapturedEntries, kEntryBytes, discarded);
+                    if (!receive(cmd::kCapturedEntries, kEntryBytes, discarded))
+                        return capture;
             }
             // Older instruments with early firmware keep no pointer word: no trigger then.
             if (!(type >= 6 && type <= 9 && m_state.device.FirmwareLevel() <= 2)) {
                 std::array<std::uint32_t, 2> pointer{};
-                receive(cmd::kPointerWord, 8, pointer);
+                if (!receive(cmd::kPointerWord, 8, pointer))
+                    return capture;
                 capture.triggerFound = (pointer[1] & kTriggerFound) != 0;
                 capture.p1 = pointer[0];
                 capture.p2 = (pointer[1] & kP2Bits) + (m_info.ModuleTrimBlock ? kTrimBlockP2Offset : 0);
@@ -235,6 +243,8 @@ public:
 
     void readMemory()
     {
+        if (failed())
+            return;
         const DeviceState& device = m_state.device;
         const ReadPath path = readPathFor(device.DeviceType, m_builtIn, device.FirmwareLevel());
         const int units = unitCount(device.DeviceType, m_builtIn, m_info, m_page.dataCount);
@@ -248,9 +258,12 @@ public:
     }
 
 private:
-    void receive(int code, int bytes, std::span<std::uint32_t> dest)
+    // False once any read has failed: the loops stop there instead of waiting out a time-out for
+    // every block of a memory that can no longer arrive.
+    bool receive(int code, int bytes, std::span<std::uint32_t> dest)
     {
         m_state.commands.ReceiveData(m_module, code, bytes, dest);
+        return !failed();
     }
 
     void putSample(std::size_t i, std::uint64_t word)
@@ -287,12 +300,14 @@ private:
         int head = 0;
         for (int h = 0; h < kHeadReads; ++h) {
             std::array<std::uint32_t, 2> status{};
-            receive(cmd::kModuleStatus, 8, status);
+            if (!receive(cmd::kModuleStatus, 8, status))
+                return;
             const bool end = m_compressed ? (status[0] & kHeadEndCompressed) != 0 : ((status[0] >> 8) & 7U) == 0;
             if (end)
                 break;
             std::array<std::uint32_t, 2> entry{};
-            receive(cmd::kCapturedEntries, kEntryBytes, entry);
+            if (!receive(cmd::kCapturedEntries, kEntryBytes, entry))
+                return;
             if (m_compressed) {
                 putPacked(std::size_t(2 * head), entry[0]);
                 putPacked(std::size_t(2 * head + 1), entry[1]);
@@ -307,7 +322,8 @@ private:
         std::array<std::uint32_t, kBlockWords> block{};
         for (int b = 0; b < blocks; ++b) {
             progress.beforeBlock(b);
-            receive(cmd::kMemoryBlock, kBlockBytes, block);
+            if (!receive(cmd::kMemoryBlock, kBlockBytes, block))
+                return;
             if (m_compressed) {
                 placeWords(std::size_t(kBlockWords) * std::size_t(b) + std::size_t(2 * head), block);
             } else {
@@ -328,17 +344,20 @@ private:
             progress.beforeBlock(b);
             const std::size_t pairs = std::size_t(b) * (kBlockWords / 2);
             if (m_builtIn) {
-                receive(cmd::kMemoryBlock, kBlockBytes, block);
+                if (!receive(cmd::kMemoryBlock, kBlockBytes, block))
+                    return;
                 placeWords(std::size_t(b) * kBlockWords, block);
             } else if (m_compressed && m_wide) {
                 for (std::size_t half = 0; half < 2; ++half) {
-                    receive(cmd::kMemoryBlock, kBlockBytes, block);
+                    if (!receive(cmd::kMemoryBlock, kBlockBytes, block))
+                        return;
                     const std::size_t base = pairs + half * (kBlockWords / 4);
                     for (std::size_t j = 0; j < kBlockWords / 4; ++j)
                         putRecord(base + j, pairWord(block[4 * j], block[4 * j + 1]), block[4 * j + 2]);
                 }
             } else {
-                receive(cmd::kMemoryBlock, kBlockBytes, block);
+                if (!receive(cmd::kMemoryBlock, kBlockBytes, block))
+                    return;
                 for (std::size_t j = 0; j < kBlockWords / 2; ++j) {
                     if (m_compressed)
                         putRecord(pairs + j, block[2 * j], block[2 * j + 1]);
@@ -356,7 +375,8 @@ private:
         std::array<std::uint32_t, kPacketWords> packet{};
         for (int u = 0; u < units; ++u) {
             progress.beforeBlock(u);
-            receive(cmd::kCapturedEntries, kPacketBytes, packet);
+            if (!receive(cmd::kCapturedEntries, kPacketBytes, packet))
+                return;
             placeWords(std::size_t(u) * kPacketWords, packet);
         }
         progress.finish();
@@ -372,10 +392,12 @@ private:
             if (newer) {
                 for (std::size_t e = 0; e < kEntriesPerUnit; ++e) {
                     std::array<std::uint32_t, 2> entry{};
-                    receive(cmd::kCapturedEntries, kEntryBytes, entry);
+                    if (!receive(cmd::kCapturedEntries, kEntryBytes, entry))
+                        return;
                     if (quads) {
                         std::array<std::uint32_t, 2> countEntry{};
-                        receive(cmd::kCapturedEntries, kEntryBytes, countEntry);
+                        if (!receive(cmd::kCapturedEntries, kEntryBytes, countEntry))
+                            return;
                         putRecord(first + e, pairWord(entry[0], entry[1]), countEntry[0]);
                     } else {
                         placeEntry(first + e, entry[0], entry[1]);
@@ -384,13 +406,15 @@ private:
             } else if (quads) {
                 std::array<std::uint32_t, kPacketWords> packet{};
                 for (std::size_t half = 0; half < 2; ++half) {
-                    receive(cmd::kCapturedEntries, kPacketBytes, packet);
+                    if (!receive(cmd::kCapturedEntries, kPacketBytes, packet))
+                        return;
                     for (std::size_t q = 0; q < 4; ++q)
                         putRecord(first + 4 * half + q, pairWord(packet[4 * q], packet[4 * q + 1]), packet[4 * q + 2]);
                 }
             } else {
                 std::array<std::uint32_t, kPacketWords> packet{};
-                receive(cmd::kCapturedEntries, kPacketBytes, packet);
+                if (!receive(cmd::kCapturedEntries, kPacketBytes, packet))
+                    return;
                 for (std::size_t e = 0; e < kEntriesPerUnit; ++e)
                     placeEntry(first + e, packet[2 * e], packet[2 * e + 1]);
             }
@@ -417,6 +441,7 @@ private:
     std::span<std::uint64_t> m_values;
     std::span<std::uint32_t> m_counts;
     std::span<std::uint64_t> m_samples;
+    std::uint32_t m_failuresBefore;
 };
 
 // ---- the page after the transfer
@@ -457,15 +482,15 @@ void finishCompressedPage(AnalyzerState& state, PageState& page, int pageIndex)
 
 } // namespace
 
-void TransferCapture(AnalyzerState& state, int page, std::uint32_t statusWord)
+bool TransferCapture(AnalyzerState& state, int page, std::uint32_t statusWord)
 {
-    TransferCapture(state, state.transferWorkspace, page, statusWord);
+    return TransferCapture(state, state.transferWorkspace, page, statusWord);
 }
 
-void TransferCapture(AnalyzerState& state, TransferWorkspace& workspace, int page, std::uint32_t statusWord)
+bool TransferCapture(AnalyzerState& state, TransferWorkspace& workspace, int page, std::uint32_t statusWord)
 {
     if (!IsAnalyzerPage(page))
-        return;
+        return false;
     PageState& p = state.pages[std::size_t(page)];
     MemoryReader reader(state, workspace, page);
     state.log.AddMessage(reader.caption() + kTransferStarted);
@@ -476,13 +501,20 @@ void TransferCapture(AnalyzerState& state, TransferWorkspace& workspace, int pag
     const CompressedCapture capture = reader.preRead();
     reader.clearWorkspace();
     reader.readMemory();
+    if (reader.failed()) {
+        // Whatever arrived is not the capture: the page shows none rather than a part of it, or
+        // zeros where the rest should be.
+        state.log.AddMessage(reader.caption() + QString::fromUtf16(kTransferFailedText));
+        p.hasData = false;
+        return false;
+    }
 
     const ModuleInfo& m = state.instrument.module(p.PageModule);
     if (reader.compressed()) {
         if (!DecodeCompressedCapture(workspace, p, capture)) {
             state.log.AddMessage(kNoData);
             p.hasData = false;
-            return;
+            return true;
         }
         finishCompressedPage(state, p, page);
     } else {
@@ -498,6 +530,7 @@ void TransferCapture(AnalyzerState& state, TransferWorkspace& workspace, int pag
         p.triggerPosition = bitPlaneTriggerPosition(p, m);
     }
     p.hasData = true;
+    return true;
 }
 
 } // namespace seiran

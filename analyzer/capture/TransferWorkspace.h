@@ -1,5 +1,7 @@
 #pragma once
 
+#include "view/SampleStorage.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -49,11 +51,12 @@ public:
     }
 
 private:
-    std::unique_ptr<std::uint64_t[]> m_rawValue;
-    std::unique_ptr<std::uint32_t[]> m_rawCount;
-    std::unique_ptr<std::int64_t[]> m_rawRelTime;
-    std::unique_ptr<std::uint64_t[]> m_planesA;
-    std::unique_ptr<std::uint64_t[]> m_planesB;
+    // Zeroed pages of the operating system: a mode's transfers make resident only what they use.
+    ZeroedBlock<std::uint64_t> m_rawValue;
+    ZeroedBlock<std::uint32_t> m_rawCount;
+    ZeroedBlock<std::int64_t> m_rawRelTime;
+    ZeroedBlock<std::uint64_t> m_planesA;
+    ZeroedBlock<std::uint64_t> m_planesB;
 };
 
 } // namespace seiran

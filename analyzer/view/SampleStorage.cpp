@@ -27,7 +27,7 @@ constexpr std::uint64_t lowMask(int bits)
 void BitPlanes::allocate()
 {
     if (!m_words)
-        m_words = std::make_unique<std::uint64_t[]>(kPlaneWords); // value-initialised: all L
+        m_words = allocateZeroed<std::uint64_t>(kPlaneWords); // all L
 }
 
 std::size_t BitPlanes::allocatedBytes() const
@@ -47,6 +47,8 @@ void BitPlanes::set(int channel, int index, bool high)
     std::uint64_t& w = m_words[std::size_t(channel) * kWordsPerChannel + std::size_t(index) / 64];
     const std::uint64_t bit = std::uint64_t(1) << (unsigned(index) & 63U);
     w = high ? (w | bit) : (w & ~bit);
+    if (high)
+        m_written |= std::uint64_t(1) << unsigned(channel);
 }
 
 BitPlanes::ConstChannelWords BitPlanes::words(int channel) const
@@ -61,13 +63,19 @@ BitPlanes::ChannelWords BitPlanes::words(int channel)
     assert(unsigned(channel) < unsigned(kMaxChannels));
     allocate();
     channel = std::clamp(channel, 0, kMaxChannels - 1);
+    m_written |= std::uint64_t(1) << unsigned(channel);
     return ChannelWords(m_words.get() + std::size_t(channel) * kWordsPerChannel, kWordsPerChannel);
 }
 
 void BitPlanes::clear()
 {
-    if (m_words)
-        std::memset(m_words.get(), 0, kPlaneWords * sizeof(std::uint64_t));
+    // Channels never written are still the operating system's zero pages: leave them untouched.
+    if (!m_words)
+        return;
+    for (int c = 0; c < kMaxChannels; ++c)
+        if ((m_written >> unsigned(c)) & 1U)
+            std::memset(m_words.get() + std::size_t(c) * kWordsPerChannel, 0, kWordsPerChannel * sizeof(std::uint64_t));
+    m_written = 0;
 }
 
 void BitPlanes::clear(int channels, int samples)
@@ -98,6 +106,9 @@ void BitPlanes::copyFrom(const BitPlanes& source, int channels, int samples)
     const int fullWords = samples / 64;
     const int restBits = samples % 64;
     for (int c = 0; c < channels; ++c) {
+        if (!((source.m_written >> unsigned(c)) & 1U) && !((m_written >> unsigned(c)) & 1U))
+            continue; // L into L
+        m_written |= std::uint64_t(1) << unsigned(c);
         const ConstChannelWords from = source.words(c);
         std::uint64_t* to = m_words.get() + std::size_t(c) * kWordsPerChannel;
         std::copy(from.begin(), from.begin() + fullWords, to);
@@ -114,9 +125,9 @@ void RecordList::allocate()
 {
     if (m_values)
         return;
-    m_values = std::make_unique<std::uint64_t[]>(std::size_t(m_entries));
-    m_starts = std::make_unique<std::int32_t[]>(std::size_t(m_entries));
-    m_runs = std::make_unique<std::int32_t[]>(std::size_t(m_entries));
+    m_values = allocateZeroed<std::uint64_t>(std::size_t(m_entries));
+    m_starts = allocateZeroed<std::int32_t>(std::size_t(m_entries));
+    m_runs = allocateZeroed<std::int32_t>(std::size_t(m_entries));
 }
 
 std::size_t RecordList::allocatedBytes() const
@@ -134,6 +145,7 @@ void RecordList::set(int i, std::uint64_t value, std::int32_t runLength, std::in
     m_values[std::size_t(i)] = value;
     m_runs[std::size_t(i)] = runLength;
     m_starts[std::size_t(i)] = start;
+    m_used = std::max(m_used, i + 1);
 }
 
 std::span<const std::uint64_t> RecordList::values() const
@@ -163,11 +175,13 @@ void RecordList::copyFrom(const RecordList& source, int count)
         return;
     allocate();
     if (!source.m_values) {
-        std::fill_n(m_values.get(), n, 0);
-        std::fill_n(m_starts.get(), n, 0);
-        std::fill_n(m_runs.get(), n, 0);
+        const int dirty = std::min(n, m_used);
+        std::fill_n(m_values.get(), dirty, 0);
+        std::fill_n(m_starts.get(), dirty, 0);
+        std::fill_n(m_runs.get(), dirty, 0);
         return;
     }
+    m_used = std::max(m_used, n);
     std::copy_n(source.m_values.get(), n, m_values.get());
     std::copy_n(source.m_starts.get(), n, m_starts.get());
     std::copy_n(source.m_runs.get(), n, m_runs.get());
@@ -177,9 +191,10 @@ void RecordList::clear()
 {
     if (!m_values)
         return;
-    std::fill_n(m_values.get(), m_entries, 0);
-    std::fill_n(m_starts.get(), m_entries, 0);
-    std::fill_n(m_runs.get(), m_entries, 0);
+    std::fill_n(m_values.get(), m_used, 0);
+    std::fill_n(m_starts.get(), m_used, 0);
+    std::fill_n(m_runs.get(), m_used, 0);
+    m_used = 0;
 }
 
 } // namespace seiran

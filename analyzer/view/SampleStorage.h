@@ -2,10 +2,31 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
+#include <new>
 #include <span>
+#include <type_traits>
 
 namespace seiran {
+
+struct FreeZeroedBlock {
+    void operator()(void* block) const noexcept { std::free(block); }
+};
+template <class T>
+using ZeroedBlock = std::unique_ptr<T[], FreeZeroedBlock>;
+
+// `count` zero values, from pages the operating system hands out zeroed (calloc maps a large
+// block fresh instead of clearing it): a block costs resident memory only where it is written.
+template <class T>
+ZeroedBlock<T> allocateZeroed(std::size_t count)
+{
+    static_assert(std::is_trivially_default_constructible_v<T> && std::is_trivially_destructible_v<T>);
+    void* block = std::calloc(count, sizeof(T));
+    if (!block)
+        throw std::bad_alloc();
+    return ZeroedBlock<T>(static_cast<T*>(block));
+}
 
 inline constexpr int kMaxChannels = 64;
 inline constexpr int kMaxSamples = 262144;              // per channel in bit planes
@@ -18,8 +39,10 @@ inline constexpr int kStoredRecords = 262144;           // measured and referenc
 // row drawing scan one channel's words without touching the others.
 //
 // The block is allocated at most once and never shrunk. Until then every level reads as L and
-// costs no memory; the first write, or allocate(), creates it all L. Reads outside the planes give
-// L and writes outside are ignored, so an index slip cannot reach other memory.
+// costs no memory; the first write, or allocate(), creates it all L. A channel's pages become
+// resident when it is first written, and clearing skips channels not written since, so memory
+// follows the channels a mode uses. Reads outside the planes give L and writes outside are
+// ignored, so an index slip cannot reach other memory.
 class BitPlanes {
 public:
     using ChannelWords = std::span<std::uint64_t, kWordsPerChannel>;
@@ -57,7 +80,8 @@ private:
         return m_words[std::size_t(channel) * kWordsPerChannel + std::size_t(index) / 64];
     }
 
-    std::unique_ptr<std::uint64_t[]> m_words;
+    ZeroedBlock<std::uint64_t> m_words;
+    std::uint64_t m_written = 0; // bit c: channel c may hold an H since the last clear
 };
 
 // The arrays of one record list of a compressed capture, structure of arrays: the channel word and
@@ -69,7 +93,8 @@ private:
 //
 // Starts are 32-bit: a capture spans at most 524288 × 128 samples and data files store positions
 // as signed 32-bit numbers, so every sample total up to 2^31 − 1 fits.
-// Allocation follows BitPlanes: at most once, all zero before, reads outside give 0.
+// Allocation follows BitPlanes: at most once, all zero before, reads outside give 0; clearing
+// touches only the entries written since the last clear.
 class RecordList {
 public:
     // records: the list's capacity without the end entry.
@@ -103,9 +128,10 @@ private:
     bool inRange(int i) const { return unsigned(i) < unsigned(m_entries); }
 
     int m_entries;
-    std::unique_ptr<std::uint64_t[]> m_values;
-    std::unique_ptr<std::int32_t[]> m_starts;
-    std::unique_ptr<std::int32_t[]> m_runs;
+    int m_used = 0; // entries 0 to m_used - 1 may be non-zero
+    ZeroedBlock<std::uint64_t> m_values;
+    ZeroedBlock<std::int32_t> m_starts;
+    ZeroedBlock<std::int32_t> m_runs;
 };
 
 // A record list with its counters, read the way the waveform code reads it.
