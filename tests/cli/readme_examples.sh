@@ -1,12 +1,16 @@
 #!/bin/sh
 # readme_examples.sh README SEIRAN_CLI
 # Runs every seiran-cli example of README ("    $ build/bin/seiran-cli ...") in a fresh folder,
-# in order (later examples may open what earlier ones saved). Each must exit with status 0, or
+# in order (later examples may open what earlier ones saved), with the source tree's tests/ folder
+# at hand. Each must exit with status 0, or
 # with the status its following line announces ("      [exit status N]"), and print every output
 # line README shows under it (lines "..." skipped; date and time stamps compared as a pattern).
 readme=$1; cli=$(cd "$(dirname "$2")" && pwd)/$(basename "$2")
+root=$(cd "$(dirname "$readme")" && pwd)
 dir=$(mktemp -d) || exit 1
 trap 'rm -rf "$dir"' EXIT
+# Examples name files of the source tree as seen from its root.
+ln -s "$root/tests" "$dir/tests"
 # One file per example: the command, then the expected lines.
 awk -v dir="$dir" '
   /^    \$ build\/bin\/seiran-cli / { n++; f = sprintf("%s/example%03d", dir, n);
