@@ -1,7 +1,6 @@
 #include "ConfigurationDownload.h"
 
 #include "CommandCodes.h"
-#include "Cp932Text.h"
 #include "FrontEnd.h"
 #include "core/AnalyzerState.h"
 #include "setup/ConfigurationFile.h"
@@ -221,12 +220,10 @@ void DownloadConfiguration(AnalyzerState& state)
         inst.DownloadFailed = true;
         return;
     }
-    const TextLines file = readCp932Lines(path);
-    const ConfigurationImage image =
-        parseConfigurationLines(file.lines, cellsPerDataLine(state.device.DeviceType));
+    const ConfigurationImage image = readConfigurationFile(path, cellsPerDataLine(state.device.DeviceType));
     const ExpectedSum expected = expectedConfigurationSum(fileName, state.device.DeviceType);
     const bool sumOk = expected.known && (expected.anySum || expected.sum == image.sum);
-    if (!file.ok() || !image.valid || !sumOk) {
+    if (!image.valid || !sumOk) {
         state.log.AddMessage(QStringLiteral("このファイルは、") + fileName + QStringLiteral("ではありません。"));
         inst.DownloadFailed = true;
         return;
@@ -235,7 +232,8 @@ void DownloadConfiguration(AnalyzerState& state)
     ConfigurationSender sender(state);
     sender.begin();
     setDownloadWindow(state, true, 10);
-    if (!sendDataLines(state, sender, image, int(file.lines.size())))
+    // The line and pair formats count the trailer among the progress units.
+    if (!sendDataLines(state, sender, image, image.dataLineCount + 1))
         return;
     for (std::uint8_t value : image.trailer)
         sender.sendTrailerByte(value);

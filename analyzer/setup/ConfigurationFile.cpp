@@ -1,5 +1,13 @@
 #include "ConfigurationFile.h"
 
+#include "Cp932Text.h"
+
+#include <QFile>
+#include <QStringView>
+
+#include <algorithm>
+#include <optional>
+
 namespace seiran {
 
 namespace {
@@ -12,9 +20,9 @@ int cellValue(QStringView cell)
     return ok && value >= 0 && value <= 255 ? value : -1;
 }
 
-bool appendCells(QStringView line, int cellCount, std::vector<std::uint8_t>& out, long long& sum)
+bool appendCells(QStringView line, qsizetype cellCount, std::vector<std::uint8_t>& out, long long& sum)
 {
-    for (int c = 0; c < cellCount; ++c) {
+    for (qsizetype c = 0; c < cellCount; ++c) {
         const int value = cellValue(line.mid(4 * c, 3));
         if (value < 0)
             return false;
@@ -24,6 +32,26 @@ bool appendCells(QStringView line, int cellCount, std::vector<std::uint8_t>& out
     return true;
 }
 
+// The lines of a text: CR LF, a lone LF or a lone CR ends a line; a last line without an end
+// counts, the empty text after the last end is no line (as every text file of the program is read).
+std::vector<QStringView> splitLines(QStringView text)
+{
+    std::vector<QStringView> lines;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c != u'\r' && c != u'\n')
+            continue;
+        lines.push_back(text.mid(start, i - start));
+        if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
+            ++i;
+        start = i + 1;
+    }
+    if (start < text.size())
+        lines.push_back(text.mid(start));
+    return lines;
+}
+
 } // namespace
 
 int cellsPerDataLine(int deviceType)
@@ -31,25 +59,50 @@ int cellsPerDataLine(int deviceType)
     return deviceType <= 5 ? 77 : 16;
 }
 
-ConfigurationImage parseConfigurationLines(const QStringList& lines, int cellsPerLine)
+ConfigurationImage parseConfigurationFile(QByteArrayView bytes, int cellsPerLine)
 {
     ConfigurationImage image;
-    image.cellsPerLine = cellsPerLine;
-    if (lines.isEmpty())
+    if (cellsPerLine != 16 && cellsPerLine != 77)
         return image;
-    image.dataLineCount = int(lines.size()) - 1;
-    image.data.reserve(std::size_t(image.dataLineCount) * std::size_t(cellsPerLine));
-    for (int i = 0; i < image.dataLineCount; ++i) {
-        const QString& line = lines[i];
+    image.cellsPerLine = cellsPerLine;
+    if (bytes.size() > kMaxConfigurationFileBytes)
+        return image;
+    const std::optional<QString> text = decodeCp932(bytes);
+    if (!text)
+        return image;
+    const std::vector<QStringView> lines = splitLines(*text);
+    if (lines.empty())
+        return image;
+
+    // The size limit above keeps the line count and the sum far inside their types.
+    const qsizetype dataLines = qsizetype(lines.size()) - 1;
+    image.dataLineCount = int(dataLines);
+    // Each data line takes at least 4 characters a cell: reserving by the text's length keeps a
+    // file of empty lines from reserving many times its size.
+    image.data.reserve(std::size_t(std::min(dataLines * cellsPerLine, text->size() / 4)));
+    for (qsizetype i = 0; i < dataLines; ++i) {
+        const QStringView line = lines[std::size_t(i)];
         // A data line that is not exactly one row of the format cannot be sent as one.
         if (line.size() / 4 != cellsPerLine || !appendCells(line, cellsPerLine, image.data, image.sum))
             return image;
     }
-    const QString& last = lines.constLast();
-    if (!appendCells(last, int(last.size() + 1) / 4, image.trailer, image.sum))
+    const QStringView last = lines.back();
+    if (!appendCells(last, (last.size() + 1) / 4, image.trailer, image.sum))
         return image;
     image.valid = true;
     return image;
+}
+
+ConfigurationImage readConfigurationFile(const QString& path, int cellsPerLine)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    // One byte over the limit is enough to refuse the file; the rest is never read.
+    const QByteArray bytes = file.read(kMaxConfigurationFileBytes + 1);
+    if (file.error() != QFileDevice::NoError)
+        return {};
+    return parseConfigurationFile(bytes, cellsPerLine);
 }
 
 } // namespace seiran

@@ -163,14 +163,23 @@ TEST(Download, FilesThatAreNotTheConfigurationAreRefused)
 
 TEST(Download, CellsThatAreNoNumberMakeTheFileInvalid)
 {
-    DownloadFixture f(11, "TK-C4_AX-9");
-    QFile file(f.folder.filePath(QStringLiteral("TK-C4_AX-9.ttf")));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("  1,  2,   ,  4,  5,  6,  7,  8,  9, 10, 11, 12, 13, 14, 15, 16,\r\n255\r\n");
-    file.close();
-    DownloadConfiguration(f.state);
-    EXPECT_TRUE(f.state.instrument.DownloadFailed);
-    EXPECT_EQ(f.state.log.lastLine(), QStringLiteral("このファイルは、TK-C4_AX-9.ttfではありません。"));
+    // The analog mode's file takes any sum: only the cells refuse these.
+    const char* const texts[] = {
+        "  1,  2,   ,  4,  5,  6,  7,  8,  9, 10, 11, 12, 13, 14, 15, 16,\r\n255\r\n",
+        "  1,  2,  3,  4,  5,  6,  7,  8,  9, 10, 11, 12, 13, 14, 15, 16,\r\n25\x81\r\n",
+    };
+    for (const char* text : texts) {
+        SCOPED_TRACE(text);
+        DownloadFixture f(11, "TK-C4_AX-9");
+        QFile file(f.folder.filePath(QStringLiteral("TK-C4_AX-9.ttf")));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(text);
+        file.close();
+        DownloadConfiguration(f.state);
+        EXPECT_TRUE(f.state.instrument.DownloadFailed);
+        EXPECT_EQ(f.state.log.lastLine(), QStringLiteral("このファイルは、TK-C4_AX-9.ttfではありません。"));
+        EXPECT_TRUE(f.instrument->records().empty());
+    }
 }
 
 TEST(Download, AnalogModeFileIsAcceptedWhateverItsSum)
