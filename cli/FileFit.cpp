@@ -1,7 +1,7 @@
 #include "FileFit.h"
 
 #include "ManualClock.h"
-#include "FrontEnd.h"
+#include "NullFrontEnd.h"
 #include "core/AnalyzerState.h"
 #include "files/DataFile.h"
 #include "setup/HardwareModes.h"
@@ -14,20 +14,6 @@
 namespace seiran::cli {
 
 namespace {
-
-class SilentFrontEnd final : public FrontEnd {
-public:
-    void appendLogLine(const QString&) override {}
-    void deleteLastLogLines(int) override {}
-    bool askOkCancel(const QString&) override { return true; }
-    void showError(const QString&) override {}
-    QString chooseOpenFile(const FileDialogRequest&) override { return {}; }
-    QString chooseSaveFile(const FileDialogRequest&) override { return {}; }
-    void setClipboardText(const QString&) override {}
-    QString clipboardText() override { return {}; }
-    void requestRedraw(int) override {}
-    void showDownloadProgress(bool, int) override {}
-};
 
 // "16K", "256K", "1K": the data outline of a mode in samples; 0 when it has none.
 int outlineSamples(const QString& text)
@@ -84,7 +70,7 @@ QList<Candidate> candidateModes(const AnalyzerState& state, const FileShape& fil
 FileShape describeDataFile(const QString& fileName)
 {
     ManualClock clock;
-    SilentFrontEnd frontEnd;
+    NullFrontEnd frontEnd;
     AnalyzerState scratch(clock, frontEnd, QString());
     scratch.instrument.NoModule = true; // no instrument: the file lays the page out
     const int page = PrepareOfflinePage(scratch);

@@ -80,33 +80,6 @@ int lineOfByte(QByteArrayView bytes, int index)
     return line;
 }
 
-QStringList splitLines(const QString& text)
-{
-    QStringList lines;
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (c != u'\r' && c != u'\n')
-            continue;
-        lines.append(text.mid(start, i - start));
-        if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
-            ++i;
-        start = i + 1;
-    }
-    if (start < text.size())
-        lines.append(text.mid(start));
-    return lines;
-}
-
-TextFileError fileError(TextFileErrorKind kind, const QString& path, const QString& detail)
-{
-    TextFileError error;
-    error.kind = kind;
-    error.path = path;
-    error.detail = detail;
-    return error;
-}
-
 } // namespace
 
 std::optional<QByteArray> encodeCp932(QStringView text, int* badIndex)
@@ -136,22 +109,23 @@ TextLines readCp932Lines(const QString& path)
     TextLines result;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        result.error = fileError(TextFileErrorKind::OpenFailed, path, file.errorString());
+        result.error = makeTextFileError(TextFileErrorKind::OpenFailed, path, file.errorString());
         return result;
     }
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError) {
-        result.error = fileError(TextFileErrorKind::ReadFailed, path, file.errorString());
+        result.error = makeTextFileError(TextFileErrorKind::ReadFailed, path, file.errorString());
         return result;
     }
     int badIndex = -1;
     const std::optional<QString> text = decodeCp932(bytes, &badIndex);
     if (!text) {
-        result.error = fileError(TextFileErrorKind::InvalidBytes, path, QString());
+        result.error = makeTextFileError(TextFileErrorKind::InvalidBytes, path, QString());
         result.error.line = lineOfByte(bytes, badIndex);
         return result;
     }
-    result.lines = splitLines(*text);
+    for (QStringView line : splitTextLines(*text))
+        result.lines.append(line.toString());
     return result;
 }
 
@@ -175,7 +149,7 @@ TextFileError writeCp932Lines(const QString& path, const QStringList& lines)
         const QByteArray encoded = encoder.encode(line);
         if (encoder.hasError()) {
             const int badIndex = firstUnencodable(line);
-            TextFileError error = fileError(TextFileErrorKind::Unencodable, path, QString());
+            TextFileError error = makeTextFileError(TextFileErrorKind::Unencodable, path, QString());
             error.existed = QFileInfo::exists(path);
             error.line = int(lineIndex);
             error.column = badIndex;
@@ -191,6 +165,33 @@ TextFileError writeCp932Lines(const QString& path, const QStringList& lines)
     }
 
     return replaceFileContents(path, bytes);
+}
+
+TextFileError makeTextFileError(TextFileErrorKind kind, const QString& path, const QString& detail)
+{
+    TextFileError error;
+    error.kind = kind;
+    error.path = path;
+    error.detail = detail;
+    return error;
+}
+
+std::vector<QStringView> splitTextLines(QStringView text)
+{
+    std::vector<QStringView> lines;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c != u'\r' && c != u'\n')
+            continue;
+        lines.push_back(text.mid(start, i - start));
+        if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
+            ++i;
+        start = i + 1;
+    }
+    if (start < text.size())
+        lines.push_back(text.mid(start));
+    return lines;
 }
 
 } // namespace seiran

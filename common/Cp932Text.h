@@ -7,6 +7,7 @@
 #include <QStringView>
 
 #include <optional>
+#include <vector>
 
 namespace seiran {
 
@@ -40,8 +41,14 @@ std::optional<QByteArray> encodeCp932(QStringView text, int* badIndex = nullptr)
 // nullopt on an invalid byte sequence; *badIndex is then the index of its first byte.
 std::optional<QString> decodeCp932(QByteArrayView bytes, int* badIndex = nullptr);
 
-// Lines split on CR LF; a lone LF or CR (files edited elsewhere) ends a line too. A final line
-// without a terminator counts; the empty text after the last terminator is not a line.
+// The lines of a text: CR LF ends a line, and so does a lone LF or CR (files edited elsewhere). A
+// final line without a terminator counts; the empty text after the last terminator is not a line.
+std::vector<QStringView> splitTextLines(QStringView text);
+
+// A read or write error of `path` of the given kind.
+TextFileError makeTextFileError(TextFileErrorKind kind, const QString& path, const QString& detail);
+
+// The lines of the file, split as splitTextLines does.
 TextLines readCp932Lines(const QString& path);
 
 // Every line followed by CR LF. All lines are converted before anything is written, and the file

@@ -4,7 +4,7 @@
 // compressed page, a bit-plane page and, with no instrument usable, a page the file describes.
 
 #include "ManualClock.h"
-#include "../tests/support/NullFrontEnd.h"
+#include "NullFrontEnd.h"
 #include "core/AnalyzerState.h"
 #include "files/DataFile.h"
 

@@ -2,7 +2,7 @@
 // of the program relies on after a load: every number is inside its range (no clock period of 0,
 // no channel origin that overflows a channel number) and the committed copies equal the settings.
 
-#include "../tests/support/NullFrontEnd.h"
+#include "NullFrontEnd.h"
 #include "ManualClock.h"
 #include "core/AnalyzerState.h"
 #include "files/SettingsFile.h"

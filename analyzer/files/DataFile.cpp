@@ -90,15 +90,6 @@ QString readErrorText(const TextFileError& e)
     return text;
 }
 
-TextFileError fileError(TextFileErrorKind kind, const QString& path, const QString& detail)
-{
-    TextFileError e;
-    e.kind = kind;
-    e.path = path;
-    e.detail = detail;
-    return e;
-}
-
 QString tooLargeText(qint64 size)
 {
     return QStringLiteral("ファイルが大きすぎます（%1バイト、読み込めるのは%2バイトまで）。").arg(size).arg(kLargestDataFile);
@@ -143,12 +134,12 @@ OpenResult OpenDataFile(AnalyzerState& state, int page, const QString& fileName)
         return {};
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly)) {
-        state.frontEnd().showError(readErrorText(fileError(TextFileErrorKind::OpenFailed, fileName, file.errorString())));
+        state.frontEnd().showError(readErrorText(makeTextFileError(TextFileErrorKind::OpenFailed, fileName, file.errorString())));
         return {};
     }
     const qint64 size = file.size();
     if (size > kLargestDataFile) {
-        state.frontEnd().showError(readErrorText(fileError(TextFileErrorKind::ReadFailed, fileName, tooLargeText(size))));
+        state.frontEnd().showError(readErrorText(makeTextFileError(TextFileErrorKind::ReadFailed, fileName, tooLargeText(size))));
         return {};
     }
     // Read in place where the system allows it; otherwise one read of at most the largest size.
@@ -158,7 +149,7 @@ OpenResult OpenDataFile(AnalyzerState& state, int page, const QString& fileName)
     }
     const QByteArray bytes = file.read(kLargestDataFile + 1);
     if (file.error() != QFileDevice::NoError) {
-        state.frontEnd().showError(readErrorText(fileError(TextFileErrorKind::ReadFailed, fileName, file.errorString())));
+        state.frontEnd().showError(readErrorText(makeTextFileError(TextFileErrorKind::ReadFailed, fileName, file.errorString())));
         return {};
     }
     return OpenDataFileBytes(state, page, bytes, fileName);
@@ -171,12 +162,12 @@ OpenResult OpenDataFileBytes(AnalyzerState& state, int page, QByteArrayView byte
         return result;
     if (bytes.size() > kLargestDataFile) {
         state.frontEnd().showError(
-            readErrorText(fileError(TextFileErrorKind::ReadFailed, fileName, tooLargeText(bytes.size()))));
+            readErrorText(makeTextFileError(TextFileErrorKind::ReadFailed, fileName, tooLargeText(bytes.size()))));
         return result;
     }
     const DataFileText lines(bytes);
     if (lines.firstInvalidLine() >= 0) {
-        TextFileError e = fileError(TextFileErrorKind::InvalidBytes, fileName, QString());
+        TextFileError e = makeTextFileError(TextFileErrorKind::InvalidBytes, fileName, QString());
         e.line = int(lines.firstInvalidLine());
         state.frontEnd().showError(readErrorText(e));
         return result;

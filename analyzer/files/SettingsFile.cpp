@@ -30,20 +30,9 @@ QStringList textLines(QByteArrayView bytes)
     const std::optional<QString> decoded = decodeCp932(bytes);
     if (!decoded)
         return {};
-    const QString& text = *decoded;
     QStringList lines;
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (c != u'\r' && c != u'\n')
-            continue;
-        lines.append(text.mid(start, i - start));
-        if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
-            ++i;
-        start = i + 1;
-    }
-    if (start < text.size())
-        lines.append(text.mid(start));
+    for (QStringView line : splitTextLines(*decoded))
+        lines.append(line.toString());
     return lines;
 }
 

@@ -32,26 +32,6 @@ bool appendCells(QStringView line, qsizetype cellCount, std::vector<std::uint8_t
     return true;
 }
 
-// The lines of a text: CR LF, a lone LF or a lone CR ends a line; a last line without an end
-// counts, the empty text after the last end is no line (as every text file of the program is read).
-std::vector<QStringView> splitLines(QStringView text)
-{
-    std::vector<QStringView> lines;
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (c != u'\r' && c != u'\n')
-            continue;
-        lines.push_back(text.mid(start, i - start));
-        if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
-            ++i;
-        start = i + 1;
-    }
-    if (start < text.size())
-        lines.push_back(text.mid(start));
-    return lines;
-}
-
 } // namespace
 
 int cellsPerDataLine(int deviceType)
@@ -70,7 +50,7 @@ ConfigurationImage parseConfigurationFile(QByteArrayView bytes, int cellsPerLine
     const std::optional<QString> text = decodeCp932(bytes);
     if (!text)
         return image;
-    const std::vector<QStringView> lines = splitLines(*text);
+    const std::vector<QStringView> lines = splitTextLines(*text);
     if (lines.empty())
         return image;
 

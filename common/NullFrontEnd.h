@@ -4,8 +4,9 @@
 
 namespace seiran {
 
-// A front end that shows nothing and answers OK: for benchmarks, where recording would measure
-// the recorder.
+// A front end that shows nothing and answers OK: for work done out of the user's sight (the
+// command line's look at a file before it opens it, fuzz targets) and for benchmarks, where
+// recording would measure the recorder.
 class NullFrontEnd final : public FrontEnd {
 public:
     void appendLogLine(const QString&) override {}
