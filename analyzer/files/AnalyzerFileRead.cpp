@@ -4,6 +4,7 @@
 #include "capture/CaptureSettings.h"
 #include "capture/SampleDecoding.h"
 #include "core/AnalyzerState.h"
+#include "files/DataFileText.h"
 
 #include <algorithm>
 #include <cmath>
@@ -156,17 +157,6 @@ struct RecordFields {
 // The usual record line in one pass: upper-case hexadecimal, then three decimals, single
 // spaces, the line's end. Returns the bytes taken up to the line's end, or 0 when the line has
 // any other form; the caller then reads it field by field, which gives the same values.
-// 0-15 for "0"-"9" and "A"-"F", 16 for every other byte: no branch on the kind of digit.
-constexpr std::array<std::uint8_t, 256> kHexDigit = [] {
-    std::array<std::uint8_t, 256> t{};
-    t.fill(16);
-    for (int c = 0; c < 10; ++c)
-        t[std::size_t('0' + c)] = std::uint8_t(c);
-    for (int c = 0; c < 6; ++c)
-        t[std::size_t('A' + c)] = std::uint8_t(10 + c);
-    return t;
-}();
-
 qsizetype fastRecordLine(QByteArrayView text, std::uint64_t& value, int& run, int& start)
 {
     const char* const begin = text.data();
@@ -175,7 +165,7 @@ qsizetype fastRecordLine(QByteArrayView text, std::uint64_t& value, int& run, in
     std::uint64_t v = 0;
     int digits = 0;
     for (; p != end; ++p, ++digits) {
-        const unsigned d = kHexDigit[static_cast<unsigned char>(*p)];
+        const unsigned d = kHexDigitValue[static_cast<unsigned char>(*p)];
         if (d == 16U)
             break;
         v = (v << 4) | d;

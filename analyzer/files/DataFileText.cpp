@@ -255,22 +255,12 @@ std::optional<int> parseInt32(QByteArrayView text)
 
 std::optional<std::uint64_t> parseUpperHex(QByteArrayView text, int digits)
 {
-    // 0-15 for "0"-"9" and "A"-"F", 16 for every other byte.
-    static constexpr std::array<std::uint8_t, 256> kDigit = [] {
-        std::array<std::uint8_t, 256> t{};
-        t.fill(16);
-        for (int c = 0; c < 10; ++c)
-            t[std::size_t('0' + c)] = std::uint8_t(c);
-        for (int c = 0; c < 6; ++c)
-            t[std::size_t('A' + c)] = std::uint8_t(10 + c);
-        return t;
-    }();
     if (text.isEmpty() || text.size() > digits)
         return std::nullopt;
     std::uint64_t v = 0;
     unsigned bad = 0;
     for (const char c : text) {
-        const unsigned d = kDigit[static_cast<unsigned char>(c)];
+        const unsigned d = kHexDigitValue[static_cast<unsigned char>(c)];
         bad |= d;
         v = (v << 4) | (d & 15U);
     }

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringView>
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -75,6 +77,18 @@ private:
 // accept what QString::toInt / toLongLong accept for decimal text (an optional sign, digits,
 // white space around); anything else is nullopt.
 std::optional<std::int64_t> parseDecimal(QByteArrayView text);
+// The value of an upper-case hexadecimal digit byte ("0"-"9", "A"-"F": 0-15), 16 for every other
+// byte, so a digit test needs no branch on the kind of digit.
+inline constexpr std::array<std::uint8_t, 256> kHexDigitValue = [] {
+    std::array<std::uint8_t, 256> t{};
+    t.fill(16);
+    for (int c = 0; c < 10; ++c)
+        t[std::size_t('0' + c)] = std::uint8_t(c);
+    for (int c = 0; c < 6; ++c)
+        t[std::size_t('A' + c)] = std::uint8_t(10 + c);
+    return t;
+}();
+
 // Upper-case hexadecimal of at most `digits` digits, no prefix, no white space; nullopt otherwise.
 std::optional<std::uint64_t> parseUpperHex(QByteArrayView text, int digits);
 // A decimal that fits a signed 32-bit integer, as QString::toInt reads it; nullopt otherwise.
