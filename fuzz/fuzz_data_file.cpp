@@ -7,10 +7,10 @@
 #include "NullFrontEnd.h"
 #include "core/AnalyzerState.h"
 #include "files/DataFile.h"
+#include "setup/AnalyzerPageModule.h"
 
 #include <QByteArrayView>
 
-#include <bit>
 #include <cstddef>
 #include <cstdint>
 
@@ -26,22 +26,7 @@ struct Target {
     // Page `page` on an analyzer module of its own in `slot`, at its defaults.
     void setPage(int page, int slot, int channels, int depth, bool compressed)
     {
-        ModuleInfo& m = state.instrument.modules[std::size_t(slot)];
-        m = ModuleInfo{};
-        m.function = ModuleFunction::Analyzer;
-        m.ModuleChannelCode = std::countr_zero(unsigned(channels));
-        m.ModuleDepthCode = std::countr_zero(unsigned(depth));
-        m.ModuleCompressed = compressed;
-        PageState& p = state.pages[std::size_t(page)];
-        p.PageModule = slot;
-        PageSetup setup;
-        setup.page = page;
-        setup.module = &m;
-        setup.PageModule = slot;
-        setup.channelCount = channels;
-        setup.dataCount = depth;
-        setup.clockPeriod = state.pageClockPeriod(page);
-        SetPageToDefaults(p, setup);
+        SetAnalyzerPageModule(state, page, slot, {channels, depth, compressed, 1});
     }
 };
 

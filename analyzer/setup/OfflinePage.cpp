@@ -2,11 +2,11 @@
 
 #include "core/AnalyzerState.h"
 #include "files/DataFile.h"
+#include "setup/AnalyzerPageModule.h"
 #include "view/PageState.h"
 #include "view/Pages.h"
 
 #include <algorithm>
-#include <bit>
 
 namespace seiran {
 
@@ -18,9 +18,6 @@ constexpr int kOfflineSlot = kFirstBuiltInSlot;
 constexpr int kOfflineChannels = 16;
 constexpr int kOfflineSamples = 1024;
 
-// Smallest code whose power of two holds n.
-int log2Ceil(int n) { return n <= 1 ? 0 : int(std::bit_width(unsigned(n - 1))); }
-
 } // namespace
 
 bool ViewingOffline(const AnalyzerState& state) { return !InstrumentUsable(state); }
@@ -29,24 +26,9 @@ int PrepareOfflinePage(AnalyzerState& state)
 {
     if (InstrumentUsable(state))
         return state.controls.currentPage;
-    PageState& p = state.pages[std::size_t(kOfflinePage)];
-    ModuleInfo& module = state.instrument.modules[std::size_t(kOfflineSlot)];
-    if (!state.controls.pageTabVisible[std::size_t(kOfflinePage)] || !module.isAnalyzer()) {
-        module = ModuleInfo{};
-        module.function = ModuleFunction::Analyzer;
-        module.ModuleChannelCode = log2Ceil(kOfflineChannels);
-        module.ModuleDepthCode = log2Ceil(kOfflineSamples);
-        p.PageModule = kOfflineSlot;
-        PageSetup setup;
-        setup.page = kOfflinePage;
-        setup.module = &module;
-        setup.PageModule = kOfflineSlot;
-        setup.channelCount = kOfflineChannels;
-        setup.dataCount = kOfflineSamples;
-        setup.channelOrigin = state.settings.channelOrigin;
-        setup.clockPeriod = state.instrument.AnalyzerClockPeriod();
-        SetPageToDefaults(p, setup);
-    }
+    const ModuleInfo& module = state.instrument.modules[std::size_t(kOfflineSlot)];
+    if (!state.controls.pageTabVisible[std::size_t(kOfflinePage)] || !module.isAnalyzer())
+        SetAnalyzerPageModule(state, kOfflinePage, kOfflineSlot, {kOfflineChannels, kOfflineSamples, false, 1});
     state.controls.pageTabVisible[std::size_t(kOfflinePage)] = true;
     state.instrument.AnalyzerPageCount = std::max(state.instrument.AnalyzerPageCount, kOfflinePage + 1);
     return kOfflinePage;
@@ -65,8 +47,8 @@ void FinishOfflinePage(AnalyzerState& state, int page, bool loaded)
         return;
     }
     module.ModuleCompressed = p.compressed;
-    module.ModuleChannelCode = log2Ceil(std::max(p.channelCount, 1));
-    module.ModuleDepthCode = log2Ceil(std::max(p.dataCount, 1));
+    module.ModuleChannelCode = ModuleSizeCode(std::max(p.channelCount, 1));
+    module.ModuleDepthCode = ModuleSizeCode(std::max(p.dataCount, 1));
 }
 
 void LogOfflineHints(AnalyzerState& state)

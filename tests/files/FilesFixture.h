@@ -4,11 +4,11 @@
 
 #include "SetupFixture.h"
 #include "Cp932Text.h"
+#include "setup/AnalyzerPageModule.h"
 #include "view/PageState.h"
 
 #include <QDir>
 
-#include <bit>
 
 namespace seiran::filestest {
 
@@ -19,24 +19,7 @@ public:
     // Gives `page` an analyzer module in `slot` and sets the page to its defaults.
     PageState& setPage(int page, int slot, int channels, int depth, bool compressed, int banks = 1)
     {
-        ModuleInfo& m = state.instrument.modules[std::size_t(slot)];
-        m = ModuleInfo{};
-        m.function = ModuleFunction::Analyzer;
-        m.ModuleChannelCode = std::countr_zero(unsigned(channels));
-        m.ModuleDepthCode = std::countr_zero(unsigned(depth));
-        m.ModuleCompressed = compressed;
-        m.ModuleBankCount = banks;
-        PageState& p = state.pages[std::size_t(page)];
-        p.PageModule = slot;
-        PageSetup setup;
-        setup.page = page;
-        setup.module = &m;
-        setup.PageModule = slot;
-        setup.channelCount = channels;
-        setup.dataCount = depth;
-        setup.clockPeriod = state.pageClockPeriod(page);
-        SetPageToDefaults(p, setup);
-        return p;
+        return SetAnalyzerPageModule(state, page, slot, {channels, depth, compressed, banks});
     }
 
     QString path(const QString& name) const { return QDir(folder.path()).filePath(name); }
