@@ -12,7 +12,9 @@
 #include "capture/RunControl.h"
 #include "core/AnalyzerState.h"
 #include "core/Timers.h"
+#include "cursor/Measurement.h"
 #include "files/DataFile.h"
+#include "render/Navigation.h"
 #include "setup/ConfigurationDownload.h"
 #include "setup/HardwareModes.h"
 #include "setup/OfflinePage.h"
@@ -30,6 +32,7 @@
 #include <limits>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <string>
 
 using namespace seiran;
@@ -124,6 +127,8 @@ struct CaptureOptions {
     QString runMode;
     int stopAfterMs = -1;
     QString saveFile; // written after the capture or the open: ".ana", or ".csv" by its ending
+    int measureChannel = -1; // --measure: the channel number (from the origin) of the A-B readout
+    std::optional<std::pair<int, int>> cursors; // --cursors: A and B in samples from the trigger
 };
 
 // Transitions of one channel and the sample index of the first, over the page's capture.
@@ -175,6 +180,34 @@ void printCaptureSummary(const AnalyzerState& state, int page)
         std::printf("CH%d transitions=%lld first=%s\n", c + state.settings.channelOrigin, a.transitions,
                     first.toUtf8().constData());
     }
+}
+
+// The A-B readout of the window for one channel, with cursors A and B placed first when asked;
+// false when the channel is not on the page.
+bool printMeasurement(AnalyzerState& state, int page, const CaptureOptions& options)
+{
+    if (options.measureChannel < 0 && !options.cursors)
+        return true;
+    PageState& p = state.pages[std::size_t(page)];
+    if (options.cursors) {
+        const std::int64_t trigger = TriggerSample(p);
+        p.cursorA = std::int32_t(trigger + options.cursors->first);
+        p.cursorB = std::int32_t(trigger + options.cursors->second);
+    }
+    if (options.measureChannel < 0)
+        return true;
+    const int origin = state.settings.channelOrigin;
+    const int channel = options.measureChannel - origin;
+    if (channel < 0 || channel >= p.channelCount) {
+        std::fprintf(stderr, "seiran-cli: --measure takes a channel number from %d to %d\n", origin,
+                     origin + p.channelCount - 1);
+        return false;
+    }
+    const EdgeMeasurement m = MeasureEdges(p, channel, p.cursorA, p.cursorB);
+    const QString interval = state.intervalText(page);
+    std::printf("measure A=%d B=%d %s\n", p.cursorA, p.cursorB,
+                MeasurementText(p, m, interval, origin).toUtf8().constData());
+    return true;
 }
 
 // The trigger conditions in effect, as RUN will send them: "position=中央 CH0=Rise CH4=Fall".
@@ -297,8 +330,11 @@ int runCapture(AnalyzerState& state, ManualClock& clock, const QString& mode, co
     const bool held = state.pages[std::size_t(page)].hasData;
     if (!held)
         std::fprintf(stderr, "seiran-cli: the page holds no capture\n");
+    const bool measured = !held || printMeasurement(state, page, options);
     const bool saved = options.saveFile.isEmpty() || SaveDataFile(state, page, options.saveFile);
     CloseProgram(state);
+    if (!measured)
+        return kUsage;
     return held && saved ? 0 : kFailed;
 }
 
@@ -344,6 +380,10 @@ int runOpen(AnalyzerState& state, const QString& mode, const QString& fileName, 
     if (offline)
         std::printf("offline: no instrument; the page is laid out from the file\n");
     printCaptureSummary(state, page);
+    if (!printMeasurement(state, page, options)) {
+        CloseProgram(state);
+        return kUsage;
+    }
     bool whole = true;
     if (opened.missing > 0) {
         std::fprintf(stderr, "seiran-cli: the file ends early: %d samples or records it announces are missing\n",
@@ -397,6 +437,18 @@ CaptureOptions captureOptions(const QCommandLineParser& parser)
     options.runMode = parser.value(QStringLiteral("run-mode"));
     options.stopAfterMs = boundedOption(parser, QStringLiteral("stop-after"), 0, std::numeric_limits<int>::max(), -1);
     options.saveFile = parser.value(QStringLiteral("save"));
+    options.measureChannel = boundedOption(parser, QStringLiteral("measure"), 0, std::numeric_limits<int>::max(), -1);
+    if (parser.isSet(QStringLiteral("cursors"))) {
+        const QStringList parts = parser.value(QStringLiteral("cursors")).split(QLatin1Char(','));
+        const int limit = 2 * kMaxSamples;
+        const std::optional<int> a = parts.size() == 2 ? cli::parseBoundedInt(parts[0], -limit, limit) : std::nullopt;
+        const std::optional<int> b = parts.size() == 2 ? cli::parseBoundedInt(parts[1], -limit, limit) : std::nullopt;
+        if (!a || !b) {
+            std::fprintf(stderr, "seiran-cli: --cursors takes A,B: two sample counts from the trigger (-20,80)\n");
+            std::exit(kUsage);
+        }
+        options.cursors = std::make_pair(*a, *b);
+    }
     return options;
 }
 
@@ -427,6 +479,8 @@ int main(int argc, char* argv[])
     parser.addOption({QStringLiteral("position"), QStringLiteral("capture: the trigger position, 左, 中央 or 右 (left, center, right)."), QStringLiteral("POS")});
     parser.addOption({QStringLiteral("run-mode"), QStringLiteral("capture: the run mode (シングル, リピート, ...)."), QStringLiteral("TEXT")});
     parser.addOption({QStringLiteral("stop-after"), QStringLiteral("capture: press STOP after this many milliseconds."), QStringLiteral("MS")});
+    parser.addOption({QStringLiteral("cursors"), QStringLiteral("capture, open: place cursors A and B, in samples from the trigger (-20,80)."), QStringLiteral("A,B")});
+    parser.addOption({QStringLiteral("measure"), QStringLiteral("capture, open: print the A-B readout of this channel: period, frequency, duty cycle, edges."), QStringLiteral("CH")});
     parser.addOption({QStringLiteral("save"), QStringLiteral("capture, open: write the page to this data file afterwards (.ana, or .csv)."), QStringLiteral("FILE")});
     parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("info (default), capture, or open FILE"));
     parser.process(app);
