@@ -87,7 +87,8 @@ FileShape describeDataFile(const QString& fileName)
     return shape;
 }
 
-QStringList misfits(const AnalyzerState& state, int page, const FileShape& file)
+// Why the page cannot show the whole file as it was captured; empty when it can.
+static QStringList misfits(const AnalyzerState& state, int page, const FileShape& file)
 {
     QStringList why;
     if (page < 0 || page >= state.instrument.AnalyzerPageCount) {

@@ -21,9 +21,6 @@ struct FileShape {
 };
 FileShape describeDataFile(const QString& fileName);
 
-// Why the page cannot show the whole file as it was captured; empty when it can.
-QStringList misfits(const AnalyzerState& state, int page, const FileShape& file);
-
 // Tries the hardware modes of the instrument that could hold the file, best candidates first,
 // and stays in the first whose page fits; when none does, returns to the best partial fit. The
 // log shows each download. False when no mode fits the file.

@@ -353,13 +353,13 @@ int runOpen(AnalyzerState& state, const QString& mode, const QString& fileName, 
         CloseProgram(state);
         return status;
     }
-    const cli::FileShape shape = cli::describeDataFile(fileName);
     if (offline) {
         LogOfflineHints(state);
         page = PrepareOfflinePage(state);
-    } else if (shape.read && mode == kAutoMode) {
+    } else if (mode == kAutoMode) {
+        const cli::FileShape shape = cli::describeDataFile(fileName);
         const QString before = state.instrument.HardwareMode;
-        if (!cli::chooseModeForFile(state, page, shape))
+        if (shape.read && !cli::chooseModeForFile(state, page, shape))
             std::fprintf(stderr, "seiran-cli: no hardware mode of %s holds this file whole\n",
                          modelName(state.device.DeviceType).toUtf8().constData());
         std::printf("mode=%s%s\n", state.instrument.HardwareMode.toUtf8().constData(),
@@ -384,16 +384,19 @@ int runOpen(AnalyzerState& state, const QString& mode, const QString& fileName, 
         CloseProgram(state);
         return kUsage;
     }
-    bool whole = true;
-    if (opened.missing > 0) {
-        std::fprintf(stderr, "seiran-cli: the file ends early: %d samples or records it announces are missing\n",
-                     opened.missing);
-        whole = false;
-    }
-    for (const QString& why : offline ? QStringList() : cli::misfits(state, page, shape)) {
-        std::fprintf(stderr, "seiran-cli: %s\n", why.toUtf8().constData());
-        whole = false;
-    }
+    const PageState& p = state.pages[std::size_t(page)];
+    QStringList why;
+    if (opened.missing > 0)
+        why << QStringLiteral("the file ends early: %1 samples or records it announces are missing").arg(opened.missing);
+    if (opened.channelsDropped)
+        why << QStringLiteral("the file has more channels than the page's %1").arg(p.channelCount);
+    if (opened.samplesDropped)
+        why << QStringLiteral("the file holds more samples than the page keeps");
+    if (opened.clockDiffers)
+        why << QStringLiteral("the file's clock period differs from the hardware's %1 nS").arg(state.pageClockPeriod(page));
+    for (const QString& line : why)
+        std::fprintf(stderr, "seiran-cli: %s\n", line.toUtf8().constData());
+    const bool whole = why.isEmpty();
     if (!whole && mode != kAutoMode && opened.missing == 0)
         std::fprintf(stderr, "seiran-cli: the page does not show the file as it was captured; "
                              "--mode auto picks a hardware mode that does\n");
