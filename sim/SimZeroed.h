@@ -1,9 +1,8 @@
 #pragma once
 
+#include "ZeroedBlock.h"
+
 #include <cstddef>
-#include <cstdlib>
-#include <memory>
-#include <new>
 #include <type_traits>
 
 namespace seiran::sim {
@@ -19,11 +18,8 @@ class ZeroedArray {
 public:
     ZeroedArray() = default;
     explicit ZeroedArray(std::size_t count)
-        : m_data(static_cast<T*>(std::calloc(count ? count : 1, sizeof(T))))
-        , m_size(count)
+        : m_data(allocateZeroed<T>(count ? count : 1)), m_size(count)
     {
-        if (!m_data)
-            throw std::bad_alloc();
     }
 
     std::size_t size() const { return m_size; }
@@ -38,10 +34,7 @@ public:
     const T& operator[](std::size_t i) const { return m_data[i]; }
 
 private:
-    struct Free {
-        void operator()(T* block) const noexcept { std::free(block); }
-    };
-    std::unique_ptr<T[], Free> m_data;
+    ZeroedBlock<T> m_data;
     std::size_t m_size = 0;
 };
 
